@@ -70,9 +70,27 @@ struct TFormObject {
     std::size_t Offset = 0;
 };
 
+// Components and lists nest at most this deep; the reader refuses deeper input so that crafted
+// streams cannot exhaust the stack, and the writer refuses to produce it.
+constexpr int kFormStreamMaxDepth = 64;
+
+// A tree that the binary format cannot represent (a name over 255 bytes, an empty set element, a
+// value of type vaNull, ...).
+class EWriteError : public Exception {
+public:
+    using Exception::Exception;
+};
+
 // Parses a whole stream, signature included. Throws EReadError naming what was wrong and the byte
 // offset; never reads outside [data, data + size).
 TFormObject ReadFormStream(const void* data, std::size_t size);
 
-// Writes a stream that ReadFormStream reads back to an equal tree.
+// Writes a stream that ReadFormStream reads back to an equal tree. Integers take the smallest of
+// vaInt8..vaInt64 that holds them and vaString/vaLString are chosen by length; every other value
+// keeps its type. Throws EWriteError for a tree the format cannot hold.
 std::vector<std::uint8_t> WriteFormStream(const TFormObject& root);
+
+// The 10-byte x87 extended format, little-endian. Decoding rounds to the nearest double (values
+// beyond its range become infinite); encoding is exact.
+double DecodeExtended80(const std::uint8_t bytes[10]);
+void EncodeExtended80(double value, std::uint8_t bytes[10]);
