@@ -241,8 +241,9 @@ private:
         Skip();
         const Where at = Here();
         const char c = Cur();
-        if (AtEnd())
-            Fail(at, "expected a value, found end of file");
+        // A missing value before "end" would otherwise read "end" as an identifier.
+        if (AtEnd() || PeekKeyword("end") || PeekObjectKeyword())
+            Fail(at, "expected a value, found " + Describe());
         if (IsDigit(c) || c == '$' || ((c == '-' || c == '+') && (IsDigit(At(1)) || At(1) == '$')))
             return Number(true);
         if (c == '\'' || c == '#')
