@@ -71,6 +71,7 @@ def ensure_locale(name=JA_LOCALE):
     with _locked(base):
         if not (target / "LC_CTYPE").exists():
             lang, charset = name.split(".")
+            base.mkdir(parents=True, exist_ok=True)
             subprocess.run(["localedef", "-i", lang, "-f", charset, str(target)],
                            stdout=subprocess.DEVNULL, stderr=subprocess.PIPE, timeout=120)
             if not (target / "LC_CTYPE").exists():
