@@ -1,0 +1,96 @@
+#include "OutputPipe.h"
+
+#include <algorithm>
+#include <vector>
+
+bool TOutputPipe::Create() {
+    // Anonymous pipes cannot be waited on; a uniquely named pipe with an overlapped read end
+    // can, together with the process handle, in one thread and at full speed.
+    static LONG serial = 0;
+    char name[96];
+    wsprintfA(name, "\\\\.\\pipe\\keltrop_frontend.%lu.%ld", GetCurrentProcessId(),
+              InterlockedIncrement(&serial));
+    FRead = CreateNamedPipeA(
+        name, PIPE_ACCESS_INBOUND | FILE_FLAG_OVERLAPPED | FILE_FLAG_FIRST_PIPE_INSTANCE,
+        PIPE_TYPE_BYTE | PIPE_READMODE_BYTE | PIPE_WAIT | PIPE_REJECT_REMOTE_CLIENTS, 1, 0,
+        64 * 1024, 0, nullptr);
+    if (FRead == INVALID_HANDLE_VALUE) {
+        FRead = nullptr;
+        return false;
+    }
+    SECURITY_ATTRIBUTES inheritable = {sizeof inheritable, nullptr, TRUE};
+    FWrite = CreateFileA(name, GENERIC_WRITE, 0, &inheritable, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL,
+                         nullptr);
+    if (FWrite == INVALID_HANDLE_VALUE) {
+        FWrite = nullptr;
+        Close();
+        return false;
+    }
+    return true;
+}
+
+void TOutputPipe::Close() {
+    if (FRead)
+        CloseHandle(FRead);
+    if (FWrite)
+        CloseHandle(FWrite);
+    FRead = FWrite = nullptr;
+}
+
+bool TOutputPipe::Drain(HANDLE process, std::string& kept, size_t keep) {
+    std::vector<char> chunk(64 * 1024);
+    OVERLAPPED ov = {};
+    ov.hEvent = CreateEventA(nullptr, TRUE, FALSE, nullptr);
+    if (!ov.hEvent)
+        return false;
+    bool readAny = false;
+    const auto take = [&](DWORD got) {
+        if (got == 0)
+            return;
+        readAny = true;
+        const size_t room = keep > kept.size() ? keep - kept.size() : 0;
+        kept.append(chunk.data(), std::min<size_t>(got, room));
+    };
+    const auto read = [&](DWORD size, DWORD& got) {
+        ResetEvent(ov.hEvent);
+        got = 0;
+        if (ReadFile(FRead, chunk.data(), size, &got, &ov))
+            return true;
+        return GetLastError() == ERROR_IO_PENDING && GetOverlappedResult(FRead, &ov, &got, TRUE);
+    };
+
+    // While the process runs, wait on the pending read and on the process at once.
+    for (;;) {
+        DWORD got = 0;
+        ResetEvent(ov.hEvent);
+        if (ReadFile(FRead, chunk.data(), static_cast<DWORD>(chunk.size()), &got, &ov)) {
+            take(got);
+            continue;
+        }
+        if (GetLastError() != ERROR_IO_PENDING)
+            break;
+        const HANDLE events[2] = {ov.hEvent, process};
+        if (WaitForMultipleObjects(2, events, FALSE, INFINITE) == WAIT_OBJECT_0) {
+            if (!GetOverlappedResult(FRead, &ov, &got, FALSE))
+                break;
+            take(got);
+            continue;
+        }
+        // The process has ended: stop the pending read, then take what it left in the pipe.
+        // Whatever a descendant writes from now on is not waited for.
+        CancelIo(FRead);
+        if (GetOverlappedResult(FRead, &ov, &got, TRUE))
+            take(got);
+        DWORD remaining = 0;
+        if (!PeekNamedPipe(FRead, nullptr, 0, nullptr, &remaining, nullptr))
+            remaining = 0;
+        while (remaining > 0 &&
+               read(std::min<DWORD>(remaining, static_cast<DWORD>(chunk.size())), got) && got) {
+            take(got);
+            remaining -= std::min(remaining, got);
+        }
+        break;
+    }
+    CloseHandle(ov.hEvent);
+    return readAny;
+}
