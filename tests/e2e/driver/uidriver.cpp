@@ -524,6 +524,31 @@ std::string handle(const Object& req) {
             .num("ui_language", GetUserDefaultUILanguage())
             .done();
 
+    if (cmd == "screen") {
+        RECT work{};
+        SystemParametersInfoW(SPI_GETWORKAREA, 0, &work, 0);
+        return ok.num("cx", GetSystemMetrics(SM_CXSCREEN))
+            .num("cy", GetSystemMetrics(SM_CYSCREEN))
+            .raw("work", rect_json(work))
+            .done();
+    }
+
+    if (cmd == "textextent") {
+        // Size of a text in a given font, to tell whether a control is wide enough for it.
+        HDC dc = GetDC(nullptr);
+        HFONT font = CreateFontW(static_cast<int>(integer(req, "height", -11)), 0, 0, 0, FW_NORMAL,
+                                 FALSE, FALSE, FALSE, DEFAULT_CHARSET, 0, 0, 0, 0,
+                                 required_text(req, "face").c_str());
+        HGDIOBJ old = SelectObject(dc, font);
+        std::wstring t = required_text(req, "text");
+        SIZE size{};
+        GetTextExtentPoint32W(dc, t.c_str(), static_cast<int>(t.size()), &size);
+        SelectObject(dc, old);
+        DeleteObject(font);
+        ReleaseDC(nullptr, dc);
+        return ok.num("cx", size.cx).num("cy", size.cy).done();
+    }
+
     if (cmd == "find") {
         double deadline = now_ms() + static_cast<double>(integer(req, "timeout", 5000));
         for (;;) {
