@@ -16,7 +16,12 @@ void TForm::LoadDescription(const TPublished& published) {
     const void* bytes = data ? LockResource(data) : nullptr;
     if (!bytes)
         throw EReadError("Resource " + resource + " not found");
-    const TFormObject root = ReadFormStream(bytes, SizeofResource(ModuleInstance(), info));
+    TFormObject root;
+    try {
+        root = ReadFormStream(bytes, SizeofResource(ModuleInstance(), info));
+    } catch (const EReadError& e) {
+        throw EReadError("Cannot read the form description " + resource + ": " + e.Message);
+    }
     TFormReader reader(*this, published);
     reader.Load(root);
 }
