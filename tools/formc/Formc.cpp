@@ -118,25 +118,25 @@ int RunFormc(const std::vector<std::string>& args, std::ostream& err) {
         std::set<std::string> pictured;
         for (std::size_t i = 0; i < args.size(); ++i) {
             const std::string& arg = args[i];
-            std::string spec;
+            std::string option;
             if (arg == "--picture") {
                 if (++i == args.size())
                     throw Exception("--picture needs Component=FILE");
-                spec = args[i];
+                option = args[i];
             } else if (arg.compare(0, 10, "--picture=") == 0) {
-                spec = arg.substr(10);
+                option = arg.substr(10);
             } else if (arg.size() > 1 && arg[0] == '-') {
                 throw Exception("unknown option '" + arg + "'\n" + kUsage);
             } else {
                 files.push_back(arg);
                 continue;
             }
-            const std::size_t eq = spec.find('=');
-            if (eq == 0 || eq == std::string::npos || eq + 1 == spec.size())
-                throw Exception("--picture needs Component=FILE, got '" + spec + "'");
-            if (!pictured.insert(spec.substr(0, eq)).second)
-                throw Exception("--picture given twice for '" + spec.substr(0, eq) + "'");
-            pictures.emplace_back(spec.substr(0, eq), spec.substr(eq + 1));
+            const std::size_t eq = option.find('=');
+            if (eq == 0 || eq == std::string::npos || eq + 1 == option.size())
+                throw Exception("--picture needs Component=FILE, got '" + option + "'");
+            if (!pictured.insert(option.substr(0, eq)).second)
+                throw Exception("--picture given twice for '" + option.substr(0, eq) + "'");
+            pictures.emplace_back(option.substr(0, eq), option.substr(eq + 1));
         }
         if (files.size() != 2)
             throw Exception(kUsage);
