@@ -13,6 +13,7 @@ MAIN_CLASS = "TFormSelect"
 DIALOG_CLASS = "#32770"
 ES_MULTILINE = 0x0004
 WS_EX_CLIENTEDGE = 0x0200
+WM_NULL = 0x0000
 WM_CLOSE = 0x0010
 IDOK, IDCANCEL = 1, 2
 MSGBOX_TEXT_ID = 0xFFFF
@@ -244,9 +245,16 @@ class Frontend:
 
     # -- end ----------------------------------------------------------------------------------
 
+    def idle(self, timeout=30):
+        """Returns once the window answers again, that is when the handler that was running
+        has returned (opening the browser takes Wine's shell about 2 s)."""
+        self.driver.send(self.hwnd, WM_NULL, timeout=int(timeout * 1000))
+
     def close(self):
-        for box in self.dialogs():
+        for box in self.dialogs():  # left up by a failed case
             self.driver.post(box, WM_CLOSE)
+        self.wait_no_dialog()
+        self.idle()
         self.park_pointer()
         code = self.proc.close(self.hwnd)
         if code is None:

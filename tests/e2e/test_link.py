@@ -68,7 +68,7 @@ def click_link(fe):
 def opened(fe, log):
     """Addresses the browser got, once the click's handler and every browser it started have
     finished."""
-    fe.driver.send(fe.hwnd, 0)  # answered only when the handler has returned
+    fe.idle()
     wait_for(lambda: not browser_processes(fe.session), timeout=20, what="the browser to end")
     return log.read_text().splitlines() if log.exists() else []
 

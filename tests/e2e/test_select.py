@@ -110,8 +110,7 @@ def test_dialog_dismissed_keeps_path(fe, tmp_path, before, how):
     else:
         fe.driver.post(dialog, WM_CLOSE)
     fe.wait_no_dialog()
-    # The window answers again only once the click's handler has returned.
-    fe.driver.send(fe.hwnd, 0)
+    fe.idle()
     assert fe.path() == before
 
 
