@@ -96,7 +96,11 @@ std::wstring class_of(HWND h) {
 }
 
 // Window text through the window's own WM_GETTEXT, so that controls answer for themselves.
-std::wstring text_of(HWND h, DWORD timeout_ms = 2000) {
+// How long a message sent to another program's window may take. A UI thread can be busy for a
+// few seconds (a file dialog returning, a generator run); requests may set their own "timeout".
+DWORD g_send_timeout = 10000;
+
+std::wstring text_of(HWND h, DWORD timeout_ms = g_send_timeout) {
     DWORD_PTR len = 0;
     if (!SendMessageTimeoutW(h, WM_GETTEXTLENGTH, 0, 0, SMTO_ABORTIFHUNG, timeout_ms, &len))
         fail("WM_GETTEXTLENGTH timed out");
@@ -510,6 +514,7 @@ std::string version_json(const Object& req) {
 std::string handle(const Object& req) {
     std::wstring wcmd = required_text(req, "cmd");
     std::string cmd(wcmd.begin(), wcmd.end());
+    g_send_timeout = static_cast<DWORD>(integer(req, "timeout", 10000));
     Builder ok;
     ok.boolean("ok", true);
 
@@ -596,12 +601,12 @@ std::string handle(const Object& req) {
         if (!flag(req, "ansi"))
             return ok.str("text", text_of(h)).done();
         DWORD_PTR len = 0;
-        if (!SendMessageTimeoutA(h, WM_GETTEXTLENGTH, 0, 0, SMTO_ABORTIFHUNG, 2000, &len))
+        if (!SendMessageTimeoutA(h, WM_GETTEXTLENGTH, 0, 0, SMTO_ABORTIFHUNG, g_send_timeout, &len))
             fail("WM_GETTEXTLENGTH timed out");
         std::vector<char> buf(len * 2 + 2, '\0');
         DWORD_PTR got = 0;
         if (!SendMessageTimeoutA(h, WM_GETTEXT, buf.size(), reinterpret_cast<LPARAM>(buf.data()),
-                                 SMTO_ABORTIFHUNG, 2000, &got))
+                                 SMTO_ABORTIFHUNG, g_send_timeout, &got))
             fail("WM_GETTEXT timed out");
         std::string bytes(buf.data(), got < buf.size() ? got : buf.size() - 1);
         return ok.str("text", from_acp(bytes)).str("hex", hex(bytes)).done();
@@ -615,11 +620,11 @@ std::string handle(const Object& req) {
             const std::wstring* raw = text(req, "hex");
             std::string bytes = raw ? unhex(*raw) : to_acp(required_text(req, "text"));
             sent = SendMessageTimeoutA(h, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(bytes.c_str()),
-                                       SMTO_ABORTIFHUNG, 2000, &result);
+                                       SMTO_ABORTIFHUNG, g_send_timeout, &result);
         } else {
             std::wstring t = required_text(req, "text");
             sent = SendMessageTimeoutW(h, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(t.c_str()),
-                                       SMTO_ABORTIFHUNG, 2000, &result);
+                                       SMTO_ABORTIFHUNG, g_send_timeout, &result);
         }
         if (!sent)
             fail("WM_SETTEXT timed out");
