@@ -1,5 +1,7 @@
 #include "command_line.h"
 
+#include "quote.h"
+
 namespace keltrop {
 
 Command parse_command_line(const std::vector<std::string>& args) {
@@ -13,7 +15,7 @@ Command parse_command_line(const std::vector<std::string>& args) {
             command.kind = arg == "--help" ? Command::Help : Command::Version;
             return command;
         } else if (options && arg.size() > 1 && arg[0] == '-') {
-            command.error = "unknown option \"" + arg + "\"";
+            command.error = "unknown option " + quote(arg);
             return command;
         } else {
             operands.push_back(arg);

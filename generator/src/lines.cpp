@@ -1,5 +1,6 @@
 #include "lines.h"
 
+#include <algorithm>
 #include <cstring>
 
 namespace keltrop {
@@ -10,31 +11,29 @@ LineReader::LineReader(std::string_view text) : pos_(text.data()), end_(text.dat
     }
 }
 
+const char* LineReader::find_from(const char*& cached, char c, const char* from) const {
+    if (cached < from) {
+        const void* found = std::memchr(from, c, static_cast<std::size_t>(end_ - from));
+        cached = found != nullptr ? static_cast<const char*>(found) : end_;
+    }
+    return cached;
+}
+
 bool LineReader::next(std::string_view& line) {
     if (pos_ >= end_) {
         return false;
     }
     const char* start = pos_;
-    // Most lines end in '\n' with no '\r' or NUL before it: find that end fast, then look inside.
-    // The '\n' found is kept: with CR line endings it lies far ahead and is found only once.
-    if (newline_ < start) {
-        const void* nl = std::memchr(start, '\n', static_cast<std::size_t>(end_ - start));
-        newline_ = nl != nullptr ? static_cast<const char*>(nl) : end_;
-    }
-    const char* p = newline_;
-    for (const char* q = start; q < p; ++q) {
-        if (*q == '\r' || *q == '\0') {
-            p = q;
-            break;
-        }
-    }
+    // Each kind of line end (and NUL) is found with memchr and kept until passed, so the text is
+    // searched once for each, whatever mixture of endings it has.
+    const char* p = find_from(newline_, '\n', start);
+    p = std::min(p, find_from(carriage_return_, '\r', start));
+    p = std::min(p, find_from(nul_, '\0', start));
     const char* stop = p;
     had_nul_ = false;
     if (p < end_ && *p == '\0') {
         had_nul_ = true;
-        while (p < end_ && *p != '\n' && *p != '\r') {
-            ++p;
-        }
+        p = std::min(newline_, carriage_return_);
     }
     if (p < end_) {
         if (*p == '\r' && p + 1 < end_ && p[1] == '\n') {

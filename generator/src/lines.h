@@ -21,7 +21,12 @@ public:
 private:
     const char* pos_;
     const char* end_;
-    const char* newline_ = nullptr; // the next '\n' at or after pos_, or end_
+    // The next '\n', '\r' and NUL at or after the position they were looked for from, or end_.
+    const char* newline_ = nullptr;
+    const char* carriage_return_ = nullptr;
+    const char* nul_ = nullptr;
+
+    const char* find_from(const char*& cached, char c, const char* from) const;
     std::size_t number_ = 0;
     bool had_nul_ = false;
 };

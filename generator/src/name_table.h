@@ -59,15 +59,19 @@ private:
         std::uint32_t entry; // index + 1; 0 is empty
         std::uint32_t hash;
     };
+    // A namespace's table: a power-of-two run of slots in the shared pool.
     struct Scope {
-        std::vector<Slot> slots;
+        std::uint32_t offset = 0;
+        std::uint32_t size = 0;
         std::uint32_t count = 0;
     };
 
     static std::uint32_t hash(std::string_view identifier);
-    static void grow(Scope& scope);
+    void grow(Scope& scope);
 
     std::vector<StoredName, BigAllocator<StoredName>> entries_;
+    // All namespaces' slots; a table that grows moves to the end and leaves its old run unused.
+    std::vector<Slot, BigAllocator<Slot>> pool_;
     std::vector<Scope> scopes_;
 };
 

@@ -72,7 +72,7 @@ void Parser::clash(std::size_t n, const char* what, std::string_view name,
     diags_.add(n, std::string(what) + " " + quote(name) + " and " +
                       (other.is_namespace() ? "section " : "key ") + quote(other.name()) +
                       line_ref(other.line()) + " both map to the identifier " +
-                      std::string(other.identifier()));
+                      quote(other.identifier()));
 }
 
 void Parser::line(std::string_view text, std::size_t n) {

@@ -77,7 +77,9 @@ Number decimal_integer(std::string_view s, Value& value) {
             return Number::No;
         }
         const unsigned digit = static_cast<unsigned>(s[i] - '0');
-        if (magnitude > (std::numeric_limits<std::uint64_t>::max() - digit) / 10) {
+        // Past 2^64 - 1 = 18446744073709551615 (no division: this runs for every digit).
+        constexpr std::uint64_t tenth = 1844674407370955161u;
+        if (magnitude > tenth || (magnitude == tenth && digit > 5)) {
             overflow = true;
         }
         magnitude = magnitude * 10 + digit;

@@ -37,6 +37,7 @@ TEST(CommandLine, UsageErrors) {
     EXPECT_EQ(parse_command_line({"--help", "a.ini"}).error, "unknown option \"--help\"");
     EXPECT_EQ(parse_command_line({"a.ini", "b.ini"}).error, "one settings file only, not 2");
     EXPECT_EQ(parse_command_line({"--"}).error, "no settings file given");
+    EXPECT_LT(parse_command_line({"-" + std::string(5000, 'x')}).error.size(), 60u);
 }
 
 } // namespace
