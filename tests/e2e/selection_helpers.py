@@ -228,11 +228,7 @@ class Frontend:
         self.driver.set_text(self.file_name_box(dialog), winpath)
         self.press(dialog, IDOK)
         self.wait_no_dialog()
-
-    def cancel_dialog(self):
-        dialog = self.open_file_dialog()
-        self.press(dialog, IDCANCEL)
-        self.wait_no_dialog()
+        self.idle()
 
     # -- pointer ----------------------------------------------------------------------------------
 
@@ -247,7 +243,7 @@ class Frontend:
 
     def idle(self, timeout=30):
         """Returns once the window answers again, that is when the handler that was running
-        has returned (opening the browser takes Wine's shell about 2 s)."""
+        has returned: Wine's file dialog and its shell each hold it about 2 s after the click."""
         self.driver.send(self.hwnd, WM_NULL, timeout=int(timeout * 1000))
 
     def close(self):

@@ -5,7 +5,7 @@ import pytest
 
 from conftest import require
 from harness import paths
-from selection_helpers import WM_CLOSE, Frontend, wait_for
+from selection_helpers import IDCANCEL, WM_CLOSE, Frontend, wait_for
 
 CB_GETCOUNT = 0x0146
 FILTER_COMBO_ID = 0x470
@@ -87,8 +87,9 @@ def test_dialog_has_system_defaults(fe):
         assert len(combos) == 1
         assert fe.driver.send(combos[0], CB_GETCOUNT) == 0
     finally:
-        fe.press(dialog, 2)
+        fe.press(dialog, IDCANCEL)
         fe.wait_no_dialog()
+        fe.idle()
 
 
 @pytest.mark.parametrize("name", ["app.ini", "my settings/app v2.ini", "no extension"])
@@ -106,7 +107,7 @@ def test_dialog_dismissed_keeps_path(fe, tmp_path, before, how):
     # A name in the box that Open would have taken: dismissing must not take it.
     fe.driver.set_text(fe.file_name_box(dialog), fe.session.winpath(make(tmp_path / "x.ini")))
     if how == "cancel-button":
-        fe.press(dialog, 2)
+        fe.press(dialog, IDCANCEL)
     else:
         fe.driver.post(dialog, WM_CLOSE)
     fe.wait_no_dialog()
