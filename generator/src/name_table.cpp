@@ -5,14 +5,15 @@
 namespace keltrop {
 namespace {
 
-constexpr std::uint32_t first_table_size = 8;
+constexpr std::uint32_t smallest_table = 8;
+constexpr std::uint32_t largest_first_table = 64;
 
 } // namespace
 
 NameTable::NameTable(std::size_t expected) {
     entries_.reserve(expected);
     // Tables that grew leave their old runs behind: room for twice the slots in use.
-    pool_.reserve(expected * 8 + first_table_size);
+    pool_.reserve(expected * 8 + largest_first_table);
 }
 
 std::uint32_t NameTable::hash(std::string_view identifier) {
@@ -35,7 +36,15 @@ std::uint32_t NameTable::hash(std::string_view identifier) {
 }
 
 void NameTable::grow(Scope& scope) {
-    const std::uint32_t size = scope.size == 0 ? first_table_size : scope.size * 2;
+    std::uint32_t size = scope.size * 2;
+    if (scope.size == 0) {
+        // Sections tend to be alike: a new table starts with room for as many keys as the
+        // section before had, up to a limit, so that most tables never grow.
+        size = smallest_table;
+        while (size < 2 * (keys_before_ + 1) && size < largest_first_table) {
+            size *= 2;
+        }
+    }
     const std::uint32_t offset = static_cast<std::uint32_t>(pool_.size());
     pool_.resize(pool_.size() + size, Slot{0, 0});
     Slot* const slots = pool_.data() + offset;
@@ -56,6 +65,10 @@ void NameTable::grow(Scope& scope) {
 const StoredName* NameTable::find_or_add(const NameEntry& entry) {
     if (entry.scope >= scopes_.size()) {
         scopes_.resize(entry.scope + 1);
+    }
+    if (!entry.is_namespace && entry.scope != key_scope_) {
+        keys_before_ = scopes_[key_scope_].count;
+        key_scope_ = entry.scope;
     }
     Scope& scope = scopes_[entry.scope];
     if ((scope.count + 1) * 2 > scope.size) {

@@ -73,6 +73,8 @@ private:
     // All namespaces' slots; a table that grows moves to the end and leaves its old run unused.
     std::vector<Slot, BigAllocator<Slot>> pool_;
     std::vector<Scope> scopes_;
+    std::uint32_t key_scope_ = 0;   // the scope of the last key
+    std::uint32_t keys_before_ = 0; // names in the scope that held keys before that one
 };
 
 } // namespace keltrop
