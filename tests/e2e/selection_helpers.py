@@ -158,10 +158,6 @@ class Frontend:
         x, y, w, h = self.rect(hwnd)
         return x + w // 2, y + h // 2
 
-    def point(self, hwnd, dx, dy):
-        x, y, _, _ = self.rect(hwnd)
-        return x + dx, y + dy
-
     # -- the path box -----------------------------------------------------------------------------
 
     def path(self):
