@@ -46,6 +46,10 @@ Outcome generate_file(const std::string& path) {
                        error_report(parts.base, header, generated.errors, style.length)};
     }
     const std::string header_path = std::string(parts.folder) + header;
+    if (platform::same_file(path, header_path)) { // "app.h " on Windows, a link...
+        return failure("refusing to write " + shown_path(header_path) +
+                       ": it is the settings file itself");
+    }
     const Pieces content = generated.writer->pieces();
     const bool unchanged = platform::has_content(header_path, content);
     std::string reason;

@@ -17,18 +17,24 @@ NameTable::NameTable(std::size_t expected) {
 }
 
 std::uint32_t NameTable::hash(std::string_view identifier) {
-    // Eight bytes at a time, each word mixed in by a multiplication.
-    std::uint64_t h = 0x9E3779B97F4A7C15u ^ identifier.size();
+    // Eight bytes at a time, each word mixed in by a multiplication; the last word overlaps the
+    // one before (or, for a short name, is put together byte by byte).
     const char* p = identifier.data();
-    std::size_t n = identifier.size();
-    for (; n >= 8; p += 8, n -= 8) {
-        std::uint64_t w;
-        std::memcpy(&w, p, 8);
-        h = (h ^ w) * 0xBF58476D1CE4E5B9u;
-        h ^= h >> 31;
-    }
+    const std::size_t n = identifier.size();
+    std::uint64_t h = 0x9E3779B97F4A7C15u ^ n;
     std::uint64_t w = 0;
-    std::memcpy(&w, p, n);
+    if (n >= 8) {
+        for (std::size_t i = 0; i + 8 < n; i += 8) {
+            std::memcpy(&w, p + i, 8);
+            h = (h ^ w) * 0xBF58476D1CE4E5B9u;
+            h ^= h >> 31;
+        }
+        std::memcpy(&w, p + n - 8, 8);
+    } else {
+        for (std::size_t i = 0; i < n; ++i) {
+            w |= static_cast<std::uint64_t>(static_cast<unsigned char>(p[i])) << (8 * i);
+        }
+    }
     h = (h ^ w) * 0x94D049BB133111EBu;
     h ^= h >> 29;
     h *= 0xBF58476D1CE4E5B9u;

@@ -41,6 +41,10 @@ bool has_content(const std::string& path, const Pieces& content);
 // removed.
 bool replace_file(const std::string& path, const Pieces& content, std::string& reason);
 
+// Whether both paths name one existing file (through links, or names the system takes as equal:
+// on Windows case, and trailing blanks and dots).
+bool same_file(const std::string& a, const std::string& b);
+
 // `path` made absolute, for messages.
 std::string absolute_path(const std::string& path);
 

@@ -182,6 +182,13 @@ bool replace_file(const std::string& path, const Pieces& content, std::string& r
     return ok;
 }
 
+bool same_file(const std::string& a, const std::string& b) {
+    struct stat sa;
+    struct stat sb;
+    return ::stat(a.c_str(), &sa) == 0 && ::stat(b.c_str(), &sb) == 0 &&
+           sa.st_dev == sb.st_dev && sa.st_ino == sb.st_ino;
+}
+
 std::string absolute_path(const std::string& path) {
     if (!path.empty() && path[0] == '/') {
         return path;

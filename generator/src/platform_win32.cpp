@@ -44,13 +44,20 @@ std::wstring widen(const std::string& s) {
     return w;
 }
 
-// False if some character has no form in the ANSI code page.
+// False if some character has no form in the ANSI code page. (With UTF-8 as the ANSI code page
+// every character has one, and the system takes no default-character flags for it.)
 bool narrow(const wchar_t* w, std::string& s) {
+    const bool utf8 = GetACP() == CP_UTF8;
+    const DWORD flags = utf8 ? 0 : WC_NO_BEST_FIT_CHARS;
     BOOL lossy = FALSE;
-    const int n = WideCharToMultiByte(CP_ACP, WC_NO_BEST_FIT_CHARS, w, -1, nullptr, 0, nullptr,
-                                      &lossy);
-    s.assign(n > 0 ? static_cast<std::size_t>(n) : 1, '\0');
-    WideCharToMultiByte(CP_ACP, WC_NO_BEST_FIT_CHARS, w, -1, &s[0], n, nullptr, &lossy);
+    BOOL* lossy_out = utf8 ? nullptr : &lossy;
+    const int n = WideCharToMultiByte(CP_ACP, flags, w, -1, nullptr, 0, nullptr, lossy_out);
+    if (n <= 0) {
+        s.clear();
+        return false;
+    }
+    s.assign(static_cast<std::size_t>(n), '\0');
+    WideCharToMultiByte(CP_ACP, flags, w, -1, &s[0], n, nullptr, lossy_out);
     s.resize(s.size() - 1);
     return !lossy;
 }
@@ -240,6 +247,22 @@ bool replace_file(const std::string& path, const Pieces& content, std::string& r
         reason = reason_of(error);
     }
     return ok;
+}
+
+bool same_file(const std::string& a, const std::string& b) {
+    BY_HANDLE_FILE_INFORMATION info[2];
+    const std::string* paths[2] = {&a, &b};
+    for (int i = 0; i < 2; ++i) {
+        Handle file(CreateFileW(system_path(*paths[i]).c_str(), FILE_READ_ATTRIBUTES,
+                                FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                                OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr));
+        if (!file.valid() || !GetFileInformationByHandle(file.get(), &info[i])) {
+            return false;
+        }
+    }
+    return info[0].dwVolumeSerialNumber == info[1].dwVolumeSerialNumber &&
+           info[0].nFileIndexHigh == info[1].nFileIndexHigh &&
+           info[0].nFileIndexLow == info[1].nFileIndexLow;
 }
 
 std::string absolute_path(const std::string& path) {

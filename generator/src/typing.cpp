@@ -2,7 +2,6 @@
 
 #include "quote.h"
 
-#include <cerrno>
 #include <cstdlib>
 #include <limits>
 #include <string>
@@ -195,7 +194,6 @@ Number decimal_floating(std::string_view s, Value& value) {
                                         : -static_cast<long long>(leading_zeros) - 1 + exp_value;
         if (magnitude > 300 || magnitude < -300) {
             const std::string copy(s);
-            errno = 0;
             const double d = std::strtod(copy.c_str(), nullptr);
             if (d == 0.0 || d == std::numeric_limits<double>::infinity() ||
                 d == -std::numeric_limits<double>::infinity()) {

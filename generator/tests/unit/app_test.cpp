@@ -153,6 +153,16 @@ TEST_F(App, HeaderAsInputIsRefused) {
     EXPECT_EQ(get("app.h"), "k = 1\n");
 }
 
+TEST_F(App, HeaderThatIsTheInputThroughALinkIsRefused) {
+    put("app.h", "k = 1\n");
+    ASSERT_EQ(symlink("app.h", path("app.ini").c_str()), 0);
+    const Outcome o = generate("app.ini");
+    EXPECT_EQ(o.status, exit_failure);
+    EXPECT_EQ(o.report, "keltrop: error: refusing to write \"" + path("app.h") +
+                            "\": it is the settings file itself\n");
+    EXPECT_EQ(get("app.h"), "k = 1\n");
+}
+
 TEST_F(App, LongPathIsCutInTheMiddle) {
     const std::string deep = dir_ + "/" + std::string(250, 'd');
     const Outcome o = run({deep + "/" + std::string(200, 'f') + ".ini"});

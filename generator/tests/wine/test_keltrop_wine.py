@@ -121,6 +121,18 @@ def test_header_that_cannot_be_written(wine, exe, tmp_path):
     assert sorted(os.listdir(tmp_path)) == ["app.h", "app.ini"]
 
 
+def test_header_name_with_a_trailing_blank_is_the_header_itself(wine, exe, tmp_path):
+    # Windows drops trailing blanks: "app.h " opens app.h, whose header would be app.h again.
+    (tmp_path / "app.h").write_bytes(b"k = 1\n")
+    r = wine.run([exe, wine.winpath(tmp_path / "app.h") + " "], cwd=tmp_path)
+    assert r.returncode == 2
+    [line] = lines(r.stdout)
+    assert line.startswith(b'keltrop: error: refusing to write "Z:'), line
+    assert line.endswith(b'\\app.h": it is the settings file itself'), line
+    assert (tmp_path / "app.h").read_bytes() == b"k = 1\n"
+    assert os.listdir(tmp_path) == ["app.h"]
+
+
 def test_missing_file_names_the_full_path(wine, exe, tmp_path):
     r = run(wine, exe, tmp_path / "missing.ini", cwd="/")
     assert r.returncode == 2
