@@ -3,6 +3,13 @@
 #include <algorithm>
 #include <vector>
 
+namespace {
+// Under Wine every pipe transfer is a round trip through the server: large reads from a pipe
+// that holds as much let the writer run on, about a third faster than 64 KiB for 64 MiB.
+constexpr DWORD PipeBuffer = 1024 * 1024;
+constexpr size_t ReadSize = 1024 * 1024;
+} // namespace
+
 bool TOutputPipe::Create() {
     // Anonymous pipes cannot be waited on; a uniquely named pipe with an overlapped read end
     // can, together with the process handle, in one thread and at full speed.
@@ -13,7 +20,7 @@ bool TOutputPipe::Create() {
     FRead = CreateNamedPipeA(
         name, PIPE_ACCESS_INBOUND | FILE_FLAG_OVERLAPPED | FILE_FLAG_FIRST_PIPE_INSTANCE,
         PIPE_TYPE_BYTE | PIPE_READMODE_BYTE | PIPE_WAIT | PIPE_REJECT_REMOTE_CLIENTS, 1, 0,
-        64 * 1024, 0, nullptr);
+        PipeBuffer, 0, nullptr);
     if (FRead == INVALID_HANDLE_VALUE) {
         FRead = nullptr;
         return false;
@@ -38,7 +45,7 @@ void TOutputPipe::Close() {
 }
 
 bool TOutputPipe::Drain(HANDLE process, std::string& kept, size_t keep) {
-    std::vector<char> chunk(64 * 1024);
+    std::vector<char> chunk(ReadSize);
     OVERLAPPED ov = {};
     ov.hEvent = CreateEventA(nullptr, TRUE, FALSE, nullptr);
     if (!ov.hEvent)
@@ -59,28 +66,36 @@ bool TOutputPipe::Drain(HANDLE process, std::string& kept, size_t keep) {
         return GetLastError() == ERROR_IO_PENDING && GetOverlappedResult(FRead, &ov, &got, TRUE);
     };
 
-    // While the process runs, wait on the pending read and on the process at once.
+    // While the process runs, wait on the pending read and on the process at once. The process
+    // comes first in every check: a descendant that keeps writing must not keep us reading.
     for (;;) {
         DWORD got = 0;
         ResetEvent(ov.hEvent);
         if (ReadFile(FRead, chunk.data(), static_cast<DWORD>(chunk.size()), &got, &ov)) {
             take(got);
-            continue;
+            if (WaitForSingleObject(process, 0) == WAIT_TIMEOUT)
+                continue;
+            break;
         }
         if (GetLastError() != ERROR_IO_PENDING)
             break;
-        const HANDLE events[2] = {ov.hEvent, process};
-        if (WaitForMultipleObjects(2, events, FALSE, INFINITE) == WAIT_OBJECT_0) {
+        const HANDLE events[2] = {process, ov.hEvent};
+        if (WaitForMultipleObjects(2, events, FALSE, INFINITE) == WAIT_OBJECT_0 + 1) {
             if (!GetOverlappedResult(FRead, &ov, &got, FALSE))
                 break;
             take(got);
             continue;
         }
-        // The process has ended: stop the pending read, then take what it left in the pipe.
-        // Whatever a descendant writes from now on is not waited for.
+        // The process has ended: stop the pending read, keeping what it may have got already.
         CancelIo(FRead);
         if (GetOverlappedResult(FRead, &ov, &got, TRUE))
             take(got);
+        break;
+    }
+    // Then take what the process left in the pipe; whatever a descendant writes from now on is
+    // not waited for.
+    {
+        DWORD got = 0;
         DWORD remaining = 0;
         if (!PeekNamedPipe(FRead, nullptr, 0, nullptr, &remaining, nullptr))
             remaining = 0;
@@ -89,7 +104,6 @@ bool TOutputPipe::Drain(HANDLE process, std::string& kept, size_t keep) {
             take(got);
             remaining -= std::min(remaining, got);
         }
-        break;
     }
     CloseHandle(ov.hEvent);
     return readAny;

@@ -10,6 +10,7 @@
 //   sleep MS
 //   descendant MS   start a copy of itself that holds stdout for MS milliseconds and never
 //                   writes; its pid goes to descendant.pid
+//   flood MS        the same, but the copy writes to stdout without pause all that time
 //   exit CODE
 //   crash
 //
@@ -137,14 +138,14 @@ void WritePattern(HANDLE out, unsigned long long total) {
     }
 }
 
-void StartDescendant(const std::string& ms) {
+void StartDescendant(const std::string& ms, bool flood) {
     HANDLE out = GetStdHandle(STD_OUTPUT_HANDLE);
     SetHandleInformation(out, HANDLE_FLAG_INHERIT, HANDLE_FLAG_INHERIT);
     STARTUPINFOA si = {};
     si.cb = sizeof si;
     si.dwFlags = STARTF_USESTDHANDLES;
     si.hStdOutput = out;
-    std::string line = "\"" + OwnPath() + "\" --descendant " + ms;
+    std::string line = "\"" + OwnPath() + "\" --descendant " + ms + (flood ? " flood" : "");
     PROCESS_INFORMATION pi = {};
     if (!CreateProcessA(nullptr, &line[0], nullptr, nullptr, TRUE, 0, nullptr, nullptr, &si, &pi))
         return;
@@ -187,7 +188,13 @@ int LeakyParent() {
 
 int main(int argc, char** argv) {
     if (argc >= 3 && std::strcmp(argv[1], "--descendant") == 0) {
-        Sleep(std::strtoul(argv[2], nullptr, 10));
+        const DWORD until = GetTickCount() + std::strtoul(argv[2], nullptr, 10);
+        if (argc < 4)
+            Sleep(until - GetTickCount());
+        const std::vector<char> chunk(256 * 1024, '~');
+        while (static_cast<LONG>(until - GetTickCount()) > 0)
+            if (!WriteAll(GetStdHandle(STD_OUTPUT_HANDLE), chunk.data(), chunk.size()))
+                Sleep(10);
         return 0;
     }
     if (argc >= 2 && std::strcmp(argv[1], "--leaky-parent") == 0)
@@ -198,16 +205,25 @@ int main(int argc, char** argv) {
         return 0;
     }
 
-    // Taken before the script file is opened, so the scan sees only inherited handles.
-    const std::string record = Record(argc, argv);
+    // The script is read whole and closed first: a file, never a pipe, so the handle scan that
+    // follows sees only what was inherited. Scanning costs time; only "record" pays for it.
+    std::vector<std::string> words;
+    {
+        std::ifstream script(Beside("fakegen.script"));
+        std::string word;
+        while (script >> word)
+            words.push_back(word);
+    }
+    std::string record;
+    if (std::find(words.begin(), words.end(), "record") != words.end())
+        record = Record(argc, argv);
 
     HANDLE out = GetStdHandle(STD_OUTPUT_HANDLE);
-    std::ifstream script(Beside("fakegen.script"));
-    std::string action;
-    while (script >> action) {
+    for (size_t i = 0; i < words.size(); ++i) {
+        const std::string& action = words[i];
         std::string arg;
-        if (action != "record" && action != "cat" && action != "crash")
-            script >> arg;
+        if (action != "record" && action != "cat" && action != "crash" && i + 1 < words.size())
+            arg = words[++i];
         if (action == "record") {
             std::ofstream(Beside("fakegen.log"), std::ios::app | std::ios::binary) << record;
         } else if (action == "out") {
@@ -225,8 +241,8 @@ int main(int argc, char** argv) {
             WriteAll(out, text.data(), text.size());
         } else if (action == "sleep") {
             Sleep(std::strtoul(arg.c_str(), nullptr, 10));
-        } else if (action == "descendant") {
-            StartDescendant(arg);
+        } else if (action == "descendant" || action == "flood") {
+            StartDescendant(arg, action == "flood");
         } else if (action == "exit") {
             return static_cast<int>(std::strtol(arg.c_str(), nullptr, 10));
         } else if (action == "crash") {
