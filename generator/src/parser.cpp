@@ -198,9 +198,9 @@ void parse(std::string_view text, HeaderWriter& writer, ParseCounts& counts,
         diagnostics.add(0, "the file is UTF-16 text; save it as UTF-8 or in the system code page");
         return;
     }
-    // Every name takes a line of its own: room for all of them from the start.
-    const std::size_t line_count =
-        static_cast<std::size_t>(std::count(text.begin(), text.end(), '\n')) + 1;
+    // Room for as many names as a file of typical lines (16 bytes or more) holds, without a pass
+    // over the text to count them; a file of shorter lines makes the tables grow.
+    const std::size_t line_count = std::min<std::size_t>(text.size() / 16 + 64, 1 << 22);
     Parser parser(writer, counts, diagnostics, line_count);
     LineReader lines(text);
     std::string_view line;
