@@ -68,12 +68,15 @@ bool TOutputPipe::Drain(HANDLE process, std::string& kept, size_t keep) {
 
     // While the process runs, wait on the pending read and on the process at once. The process
     // comes first in every check: a descendant that keeps writing must not keep us reading.
+    // Reads that complete at once check it every few times only, as each check costs as much
+    // as a read under Wine; that bounds what a descendant can add to a handful of reads.
+    unsigned immediate = 0;
     for (;;) {
         DWORD got = 0;
         ResetEvent(ov.hEvent);
         if (ReadFile(FRead, chunk.data(), static_cast<DWORD>(chunk.size()), &got, &ov)) {
             take(got);
-            if (WaitForSingleObject(process, 0) == WAIT_TIMEOUT)
+            if (++immediate % 16 != 0 || WaitForSingleObject(process, 0) == WAIT_TIMEOUT)
                 continue;
             break;
         }
