@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <ostream>
 #include <string>
 
 namespace {
@@ -16,6 +17,10 @@ struct QuoteCase {
     std::string quoted;
     TLeadBytePredicate lead;
 };
+
+void PrintTo(const QuoteCase& c, std::ostream* os) {
+    *os << c.name;
+}
 
 class QuoteArgumentTest : public testing::TestWithParam<QuoteCase> {};
 
