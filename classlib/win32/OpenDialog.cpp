@@ -29,7 +29,15 @@ bool TOpenDialog::Execute() {
     ofn.lpstrTitle = Title.empty() ? nullptr : Title.c_str();
     ofn.lpstrDefExt = DefaultExt.empty() ? nullptr : DefaultExt.c_str();
     ofn.Flags = OFN_EXPLORER | OFN_HIDEREADONLY | OFN_ENABLESIZING;
-    if (!GetOpenFileNameA(&ofn))
+    // The dialog's library (and the printing libraries it pulls in) is loaded on first use, which
+    // keeps it out of every start of the program.
+    using GetOpenFileNameFn = BOOL(WINAPI*)(OPENFILENAMEA*);
+    static const auto getOpenFileName =
+        reinterpret_cast<GetOpenFileNameFn>(reinterpret_cast<void (*)()>(
+            GetProcAddress(LoadLibraryA("comdlg32.dll"), "GetOpenFileNameA")));
+    if (!getOpenFileName)
+        throw Exception("The file dialog is not available (comdlg32.dll)");
+    if (!getOpenFileName(&ofn))
         return false;
     FFileName = buffer.c_str();
     return true;
