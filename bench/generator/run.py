@@ -7,7 +7,8 @@
   2. linearity: 250,000, 500,000 and 1,000,000 keys in one section, and the ratio of the time per
      key at 1,000,000 to that at 250,000 (about 1.0 when time grows linearly).
 
-Each time is the best of N runs of the whole process (start, read, work, write, exit). Inputs are
+Each time is the best of N runs of the whole process (start, read, work, write, exit), the
+programs compared taking turns in each round. Inputs are
 made in a scratch folder (never in the repository). Needs libinih-dev, pkg-config and a C compiler
 (tools/setup.sh installs them) and the native build (tools/build.sh).
 
@@ -25,15 +26,26 @@ HERE = Path(__file__).resolve().parent
 REPO = HERE.parents[1]
 
 
+def run_once(command, before=None):
+    if before:
+        before()
+    start = time.perf_counter()
+    subprocess.run(command, check=True, stdout=subprocess.DEVNULL)
+    return time.perf_counter() - start
+
+
 def best_of(runs, command, before=None):
     """Fastest wall-clock time of `runs` runs, in seconds; `before` runs untimed before each."""
-    best = float("inf")
+    return min(run_once(command, before) for _ in range(runs))
+
+
+def race(runs, entries):
+    """Best times of several commands run in turns, round after round, so that a change in the
+    machine's load falls on all of them alike. `entries`: {name: (command, before)}."""
+    best = {name: float("inf") for name in entries}
     for _ in range(runs):
-        if before:
-            before()
-        start = time.perf_counter()
-        subprocess.run(command, check=True, stdout=subprocess.DEVNULL)
-        best = min(best, time.perf_counter() - start)
+        for name, (command, before) in entries.items():
+            best[name] = min(best[name], run_once(command, before))
     return best
 
 
@@ -65,9 +77,12 @@ def main():
     def fresh():
         header.unlink(missing_ok=True)
 
-    keltrop = best_of(args.runs, [args.keltrop, reference], before=fresh)
-    unchanged = best_of(args.runs, [args.keltrop, reference])
-    inih_time = best_of(args.runs, [inih, reference])
+    best = race(args.runs, {
+        "written": ([args.keltrop, reference], fresh),
+        "unchanged": ([args.keltrop, reference], None),
+        "inih": ([inih, reference], None),
+    })
+    keltrop, unchanged, inih_time = best["written"], best["unchanged"], best["inih"]
     configparser = best_of(max(2, args.runs // 4), [
         sys.executable, "-c",
         "import configparser, sys\n"

@@ -1,8 +1,11 @@
-// libFuzzer target of the parser and the writer. For every input: no crash (the sanitizers watch
+// libFuzzer target of the parser and the writers. For every input: no crash (the sanitizers watch
 // memory and undefined behaviour), a report of bounded size whose first line is the verdict; for
-// every accepted input: a pure-ASCII header, the same bytes on a second run, and, for a sample
-// of them (about one a second), a header that g++ compiles cleanly.
+// every accepted input: a pure-ASCII header, the same bytes on a second run and from the
+// streaming writer (when it keeps to the order), and, for a sample of them (about one a second),
+// a header that g++ compiles cleanly.
 #include "generate.h"
+#include "header_stream.h"
+#include "parser.h"
 #include "report.h"
 
 #include <chrono>
@@ -33,6 +36,14 @@ void compile_check(const std::string& header, bool has_64_bit) {
         fail("the header does not compile", header);
     }
 }
+
+struct StringSink : keltrop::ChunkSink {
+    bool write(std::string_view chunk) override {
+        text.append(chunk.data(), chunk.size());
+        return true;
+    }
+    std::string text;
+};
 
 bool time_for_a_sample() {
     using Clock = std::chrono::steady_clock;
@@ -72,6 +83,14 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     }
     if (keltrop::generate(input, "fuzz.ini").writer->text() != header) {
         fail("a second run gives other bytes", header);
+    }
+    StringSink sink;
+    keltrop::HeaderStream stream("fuzz.ini", "fuzz", sink);
+    keltrop::ParseCounts counts;
+    keltrop::Diagnostics errors;
+    keltrop::parse(input, stream, counts, errors);
+    if (stream.finish() != stream.in_order() || (stream.in_order() && sink.text != header)) {
+        fail("the streaming writer differs", sink.text);
     }
     if (time_for_a_sample()) {
         compile_check(header, g.counts.has_64_bit);

@@ -1,10 +1,13 @@
 #include "app.h"
 
 #include "command_line.h"
-#include "generate.h"
+#include "header_file.h"
+#include "header_stream.h"
+#include "parser.h"
 #include "paths.h"
 #include "platform.h"
 #include "report.h"
+#include "writer.h"
 
 #ifndef KELTROP_VERSION
 #error "KELTROP_VERSION must be defined by the build"
@@ -40,24 +43,51 @@ Outcome generate_file(const std::string& path) {
         return failure("cannot read " + shown_path(path) + ": " + input.reason);
     }
     const std::string header = header_name(parts.base);
-    const Generated generated = generate(input.data, parts.base);
-    if (!generated.errors.empty()) {
-        return Outcome{exit_input_errors,
-                       error_report(parts.base, header, generated.errors, style.length)};
-    }
     const std::string header_path = std::string(parts.folder) + header;
     if (platform::same_file(path, header_path)) { // "app.h " on Windows, a link...
         return failure("refusing to write " + shown_path(header_path) +
                        ": it is the settings file itself");
     }
-    const Pieces content = generated.writer->pieces();
-    const bool unchanged = platform::has_content(header_path, content);
+    const std::string_view stem = stem_of(parts.base);
+    ParseCounts counts;
+    Diagnostics errors;
+    HeaderFile::Result result = HeaderFile::Result::Failed;
     std::string reason;
-    if (!unchanged && !platform::replace_file(header_path, content, reason)) {
+    bool in_order = true;
+    {
+        // Written as it is read, when the sections keep together (the usual case)...
+        HeaderFile out(header_path);
+        HeaderStream stream(parts.base, stem, out);
+        parse(input.data, stream, counts, errors);
+        if (!errors.empty()) {
+            return Outcome{exit_input_errors,
+                           error_report(parts.base, header, errors, style.length)};
+        }
+        if (stream.finish()) {
+            result = out.commit();
+        }
+        in_order = stream.in_order();
+        reason = out.reason();
+    } // (what was not committed is removed here)
+    if (!in_order) {
+        // ...else, when a namespace comes back after others, built whole in memory first.
+        HeaderWriter writer(parts.base, stem);
+        ParseCounts again;
+        Diagnostics none;
+        parse(input.data, writer, again, none);
+        HeaderFile out(header_path);
+        for (const std::string_view piece : writer.pieces()) {
+            out.write(piece);
+        }
+        result = out.commit();
+        reason = out.reason();
+    }
+    if (result == HeaderFile::Result::Failed) {
         return failure("cannot write " + shown_path(header_path) + ": " + reason);
     }
-    return Outcome{exit_ok, success_report(parts.base, header, generated.counts.sections,
-                                           generated.counts.constants, unchanged, style.length)};
+    return Outcome{exit_ok, success_report(parts.base, header, counts.sections, counts.constants,
+                                           result == HeaderFile::Result::Unchanged,
+                                           style.length)};
 }
 
 } // namespace

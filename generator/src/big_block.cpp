@@ -1,5 +1,6 @@
 #include "big_block.h"
 
+#include <cstring>
 #include <new>
 #include <utility>
 
@@ -19,7 +20,7 @@ std::size_t mapped_size(std::size_t size) { return (size + huge_page - 1) / huge
 
 } // namespace
 
-void* big_allocate(std::size_t size) {
+void* big_allocate(std::size_t size, bool zeroed) {
 #ifdef __linux__
     if (size >= mapped_from) {
         void* p = ::mmap(nullptr, mapped_size(size), PROT_READ | PROT_WRITE,
@@ -31,7 +32,11 @@ void* big_allocate(std::size_t size) {
         return p;
     }
 #endif
-    return ::operator new(size > 0 ? size : 1);
+    void* p = ::operator new(size > 0 ? size : 1);
+    if (zeroed) {
+        std::memset(p, 0, size);
+    }
+    return p;
 }
 
 void big_deallocate(void* p, std::size_t size) noexcept {
@@ -48,8 +53,8 @@ void big_deallocate(void* p, std::size_t size) noexcept {
     ::operator delete(p);
 }
 
-BigBlock::BigBlock(std::size_t size)
-    : data_(static_cast<char*>(big_allocate(size))), size_(size) {}
+BigBlock::BigBlock(std::size_t size, bool zeroed)
+    : data_(static_cast<char*>(big_allocate(size, zeroed))), size_(size) {}
 
 BigBlock::~BigBlock() { big_deallocate(data_, size_); }
 

@@ -8,8 +8,9 @@
 namespace keltrop {
 
 // Memory from the system for large sizes (with huge pages where the system has them), from the
-// heap for small ones. `size` must be the same for both calls.
-void* big_allocate(std::size_t size);
+// heap for small ones. `size` must be the same for both calls. Zeroed memory costs nothing more
+// when it comes from the system, which hands out pages of zeros.
+void* big_allocate(std::size_t size, bool zeroed = false);
 void big_deallocate(void* p, std::size_t size) noexcept;
 
 // For std::vector and the like.
@@ -26,7 +27,7 @@ template <class T> struct BigAllocator {
 class BigBlock {
 public:
     BigBlock() = default;
-    explicit BigBlock(std::size_t size);
+    explicit BigBlock(std::size_t size, bool zeroed = false);
     ~BigBlock();
     BigBlock(BigBlock&& other) noexcept;
     BigBlock& operator=(BigBlock&& other) noexcept;

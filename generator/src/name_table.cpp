@@ -12,8 +12,8 @@ constexpr std::uint32_t largest_first_table = 64;
 
 NameTable::NameTable(std::size_t expected) {
     entries_.reserve(expected);
-    // Tables that grew leave their old runs behind: room for twice the slots in use.
-    pool_.reserve(expected * 8 + largest_first_table);
+    // Two slots a name to start with; the pool doubles when tables need more.
+    pool_ = BigBlock((expected * 2 + largest_first_table) * sizeof(Slot), true);
 }
 
 std::uint32_t NameTable::hash(std::string_view identifier) {
@@ -51,17 +51,22 @@ void NameTable::grow(Scope& scope) {
             size *= 2;
         }
     }
-    const std::uint32_t offset = static_cast<std::uint32_t>(pool_.size());
-    pool_.resize(pool_.size() + size, Slot{0, 0});
-    Slot* const slots = pool_.data() + offset;
+    if ((pool_used_ + size) * sizeof(Slot) > pool_.size()) {
+        BigBlock bigger(2 * (pool_used_ + size) * sizeof(Slot), true);
+        std::memcpy(bigger.data(), pool_.data(), pool_used_ * sizeof(Slot));
+        pool_ = std::move(bigger);
+    }
+    const std::uint32_t offset = static_cast<std::uint32_t>(pool_used_);
+    pool_used_ += size;
+    Slot* const fresh = slots() + offset;
     for (std::uint32_t k = 0; k < scope.size; ++k) {
-        const Slot s = pool_[scope.offset + k];
+        const Slot s = slots()[scope.offset + k];
         if (s.entry != 0) {
             std::uint32_t i = s.hash & (size - 1);
-            while (slots[i].entry != 0) {
+            while (fresh[i].entry != 0) {
                 i = (i + 1) & (size - 1);
             }
-            slots[i] = s;
+            fresh[i] = s;
         }
     }
     scope.offset = offset;
@@ -81,12 +86,12 @@ const StoredName* NameTable::find_or_add(const NameEntry& entry) {
         grow(scope);
     }
     const std::uint32_t h = hash(entry.identifier);
-    Slot* const slots = pool_.data() + scope.offset;
+    Slot* const table = slots() + scope.offset;
     const std::uint32_t mask = scope.size - 1;
     std::uint32_t i = h & mask;
-    while (slots[i].entry != 0) {
-        if (slots[i].hash == h) {
-            const StoredName& e = entries_[slots[i].entry - 1];
+    while (table[i].entry != 0) {
+        if (table[i].hash == h) {
+            const StoredName& e = entries_[table[i].entry - 1];
             if (e.identifier() == entry.identifier) {
                 return &e;
             }
@@ -94,7 +99,7 @@ const StoredName* NameTable::find_or_add(const NameEntry& entry) {
         i = (i + 1) & mask;
     }
     entries_.emplace_back(entry);
-    slots[i] = Slot{static_cast<std::uint32_t>(entries_.size()), h};
+    table[i] = Slot{static_cast<std::uint32_t>(entries_.size()), h};
     ++scope.count;
     return nullptr;
 }

@@ -70,8 +70,11 @@ private:
     void grow(Scope& scope);
 
     std::vector<StoredName, BigAllocator<StoredName>> entries_;
-    // All namespaces' slots; a table that grows moves to the end and leaves its old run unused.
-    std::vector<Slot, BigAllocator<Slot>> pool_;
+    // All namespaces' slots, zeroed; a table that grows moves to the end and leaves its old run
+    // unused.
+    BigBlock pool_;
+    std::size_t pool_used_ = 0; // slots
+    Slot* slots() const { return reinterpret_cast<Slot*>(pool_.data()); }
     std::vector<Scope> scopes_;
     std::uint32_t key_scope_ = 0;   // the scope of the last key
     std::uint32_t keys_before_ = 0; // names in the scope that held keys before that one

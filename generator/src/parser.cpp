@@ -30,7 +30,7 @@ std::string line_ref(std::size_t line) { return " at line " + std::to_string(lin
 
 class Parser {
 public:
-    Parser(HeaderWriter& writer, ParseCounts& counts, Diagnostics& diagnostics,
+    Parser(HeaderBuilder& writer, ParseCounts& counts, Diagnostics& diagnostics,
            std::size_t expected_names)
         : writer_(writer), counts_(counts), diags_(diagnostics), table_(expected_names),
           declared_(1, false) {}
@@ -43,7 +43,7 @@ private:
     bool identifier(std::string_view name, std::string_view& id);
     void clash(std::size_t n, const char* what, std::string_view name, const StoredName& other);
 
-    HeaderWriter& writer_;
+    HeaderBuilder& writer_;
     ParseCounts& counts_;
     Diagnostics& diags_;
     NameTable table_;
@@ -191,7 +191,7 @@ void Parser::key_value(std::string_view key, std::string_view text, std::size_t 
 
 } // namespace
 
-void parse(std::string_view text, HeaderWriter& writer, ParseCounts& counts,
+void parse(std::string_view text, HeaderBuilder& writer, ParseCounts& counts,
            Diagnostics& diagnostics) {
     if (text.size() >= 2 && ((text[0] == '\xFF' && text[1] == '\xFE') ||
                              (text[0] == '\xFE' && text[1] == '\xFF'))) {

@@ -4,12 +4,12 @@
 // - "key = value" defines a constant of the current section (of the file level before the first
 //   section); blanks around the key and the value are trimmed.
 // Names become identifiers (naming.h), values get their types (typing.h), and each constant goes
-// to the header writer as it is read. Every error is recorded with its line; parsing goes on to
+// to the header builder as it is read. Every error is recorded with its line; parsing goes on to
 // find the others (the header is then of no use).
 #pragma once
 
 #include "diagnostics.h"
-#include "writer.h"
+#include "header_builder.h"
 
 #include <cstddef>
 #include <string_view>
@@ -25,8 +25,7 @@ struct ParseCounts {
     bool has_64_bit = false; // needs C++11 or later (long long)
 };
 
-// `text` must outlive `writer`, which may point into it.
-void parse(std::string_view text, HeaderWriter& writer, ParseCounts& counts,
+void parse(std::string_view text, HeaderBuilder& builder, ParseCounts& counts,
            Diagnostics& diagnostics);
 
 } // namespace keltrop

@@ -7,8 +7,8 @@
 
 #include "big_block.h"
 #include "paths.h"
-#include "writer.h"
 
+#include <cstdint>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -32,14 +32,36 @@ struct ReadResult {
 // The whole content of a file.
 ReadResult read_file(const std::string& path);
 
-// Whether the file exists, is readable and holds exactly the pieces' bytes (read piece by
-// piece: the file is never held whole).
-bool has_content(const std::string& path, const Pieces& content);
+// A file open for reading or for writing, closed when destroyed.
+class File {
+public:
+    File() = default;
+    ~File();
+    File(File&& other) noexcept;
+    File& operator=(File&& other) noexcept;
+    File(const File&) = delete;
+    File& operator=(const File&) = delete;
 
-// Writes the pieces to a new file in the folder of `path`, then moves it over `path`. On failure
-// returns false with the system's words in `reason`; `path` is then untouched and the new file
-// removed.
-bool replace_file(const std::string& path, const Pieces& content, std::string& reason);
+    bool valid() const { return handle_ != -1; }
+    // An existing file, for reading. False with the system's words in `reason`.
+    bool open_read(const std::string& path, std::string& reason);
+    // A new file, for writing; fails if `path` exists, with `exists` set.
+    bool create_new(const std::string& path, bool& exists, std::string& reason);
+    // Up to `n` bytes into `buffer`; `got` is 0 at the end.
+    bool read(char* buffer, std::size_t n, std::size_t& got, std::string& reason);
+    bool write_all(std::string_view data, std::string& reason);
+    bool close(std::string& reason);
+
+private:
+    std::intptr_t handle_ = -1; // a file descriptor, or a Windows HANDLE
+};
+
+// Moves `from` over `to`, replacing it.
+bool rename_over(const std::string& from, const std::string& to, std::string& reason);
+// Removes a file, quietly.
+void remove_file(const std::string& path);
+// The running process's id, for names of temporary files.
+unsigned long process_id();
 
 // Whether both paths name one existing file (through links, or names the system takes as equal:
 // on Windows case, and trailing blanks and dots).

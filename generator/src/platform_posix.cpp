@@ -1,19 +1,14 @@
 #include "platform.h"
 
-#include "content.h"
-
 #include <cerrno>
 #include <climits>
 #include <cstring>
 #include <fcntl.h>
 #include <sys/stat.h>
-#include <sys/uio.h>
 #include <unistd.h>
 
 namespace keltrop::platform {
 namespace {
-
-constexpr std::size_t chunk_size = 1 << 20;
 
 std::string reason_of(int error) { return std::strerror(error); }
 
@@ -28,11 +23,6 @@ public:
     Fd(const Fd&) = delete;
     Fd& operator=(const Fd&) = delete;
     int get() const { return fd_; }
-    int release() {
-        const int fd = fd_;
-        fd_ = -1;
-        return fd;
-    }
 
 private:
     int fd_;
@@ -59,40 +49,6 @@ bool read_all(int fd, BigBlock& block, std::size_t& used) {
         }
         used += static_cast<std::size_t>(n);
     }
-}
-
-// All the pieces, up to IOV_MAX of them a call.
-bool write_all(int fd, const Pieces& content) {
-    std::vector<iovec> iov;
-    iov.reserve(content.size());
-    for (std::string_view p : content) {
-        if (!p.empty()) {
-            iov.push_back(iovec{const_cast<char*>(p.data()), p.size()});
-        }
-    }
-    std::size_t i = 0;
-    while (i < iov.size()) {
-        const int count = static_cast<int>(iov.size() - i < IOV_MAX ? iov.size() - i : IOV_MAX);
-        ssize_t n = ::writev(fd, &iov[i], count);
-        if (n < 0) {
-            if (errno == EINTR) {
-                continue;
-            }
-            return false;
-        }
-        while (n > 0) { // skip what was written, part of a piece included
-            const std::size_t step = static_cast<std::size_t>(n) < iov[i].iov_len
-                                         ? static_cast<std::size_t>(n)
-                                         : iov[i].iov_len;
-            iov[i].iov_base = static_cast<char*>(iov[i].iov_base) + step;
-            iov[i].iov_len -= step;
-            n -= static_cast<ssize_t>(step);
-            if (iov[i].iov_len == 0) {
-                ++i;
-            }
-        }
-    }
-    return true;
 }
 
 } // namespace
@@ -128,59 +84,101 @@ ReadResult read_file(const std::string& path) {
     return result;
 }
 
-bool has_content(const std::string& path, const Pieces& content) {
-    Fd fd(::open(path.c_str(), O_RDONLY | O_CLOEXEC));
-    struct stat st;
-    if (fd.get() < 0 || ::fstat(fd.get(), &st) != 0 || !S_ISREG(st.st_mode) ||
-        static_cast<std::size_t>(st.st_size) != total_size(content)) {
+File::~File() {
+    std::string ignored;
+    close(ignored);
+}
+
+File::File(File&& other) noexcept : handle_(other.handle_) { other.handle_ = -1; }
+
+File& File::operator=(File&& other) noexcept {
+    if (this != &other) {
+        std::string ignored;
+        close(ignored);
+        handle_ = other.handle_;
+        other.handle_ = -1;
+    }
+    return *this;
+}
+
+bool File::open_read(const std::string& path, std::string& reason) {
+    std::string ignored;
+    close(ignored);
+    handle_ = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    if (handle_ < 0) {
+        handle_ = -1;
+        reason = reason_of(errno);
         return false;
     }
-    PieceCursor cursor(content);
-    std::string chunk(chunk_size, '\0');
+    return true;
+}
+
+bool File::create_new(const std::string& path, bool& exists, std::string& reason) {
+    std::string ignored;
+    close(ignored);
+    handle_ = ::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+    exists = handle_ < 0 && errno == EEXIST;
+    if (handle_ < 0) {
+        handle_ = -1;
+        reason = reason_of(errno);
+        return false;
+    }
+    return true;
+}
+
+bool File::read(char* buffer, std::size_t n, std::size_t& got, std::string& reason) {
     while (true) {
-        const ssize_t n = ::read(fd.get(), &chunk[0], chunk.size());
-        if (n < 0 && errno == EINTR) {
-            continue;
+        const ssize_t r = ::read(static_cast<int>(handle_), buffer, n);
+        if (r >= 0) {
+            got = static_cast<std::size_t>(r);
+            return true;
         }
-        if (n <= 0) {
-            return n == 0 && !cursor.matches(std::string_view("x", 1));
-        }
-        if (!cursor.matches(std::string_view(chunk.data(), static_cast<std::size_t>(n)))) {
+        if (errno != EINTR) {
+            reason = reason_of(errno);
             return false;
         }
     }
 }
 
-bool replace_file(const std::string& path, const Pieces& content, std::string& reason) {
-    std::string temp;
-    int fd = -1;
-    for (int attempt = 0; fd < 0; ++attempt) {
-        temp = path + ".keltrop-" + std::to_string(::getpid()) + "-" + std::to_string(attempt) +
-               ".tmp";
-        fd = ::open(temp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
-        if (fd < 0 && (errno != EEXIST || attempt == 99)) {
+bool File::write_all(std::string_view data, std::string& reason) {
+    while (!data.empty()) {
+        const ssize_t n = ::write(static_cast<int>(handle_), data.data(), data.size());
+        if (n < 0) {
+            if (errno == EINTR) {
+                continue;
+            }
             reason = reason_of(errno);
             return false;
         }
+        data.remove_prefix(static_cast<std::size_t>(n));
     }
-    Fd file(fd);
-    bool ok = write_all(file.get(), content);
-    int error = errno;
-    if (ok && ::close(file.release()) != 0) {
-        ok = false;
-        error = errno;
-    }
-    if (ok && ::rename(temp.c_str(), path.c_str()) != 0) {
-        ok = false;
-        error = errno;
-    }
-    if (!ok) {
-        ::close(file.release());
-        ::unlink(temp.c_str());
-        reason = reason_of(error);
-    }
-    return ok;
+    return true;
 }
+
+bool File::close(std::string& reason) {
+    if (handle_ == -1) {
+        return true;
+    }
+    const int fd = static_cast<int>(handle_);
+    handle_ = -1;
+    if (::close(fd) != 0) {
+        reason = reason_of(errno);
+        return false;
+    }
+    return true;
+}
+
+bool rename_over(const std::string& from, const std::string& to, std::string& reason) {
+    if (::rename(from.c_str(), to.c_str()) != 0) {
+        reason = reason_of(errno);
+        return false;
+    }
+    return true;
+}
+
+void remove_file(const std::string& path) { ::unlink(path.c_str()); }
+
+unsigned long process_id() { return static_cast<unsigned long>(::getpid()); }
 
 bool same_file(const std::string& a, const std::string& b) {
     struct stat sa;

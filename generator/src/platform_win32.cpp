@@ -1,7 +1,5 @@
 #include "platform.h"
 
-#include "content.h"
-
 #include <cstring>
 
 #include <windows.h>
@@ -9,8 +7,6 @@
 
 namespace keltrop::platform {
 namespace {
-
-constexpr std::size_t chunk_size = 1 << 20;
 
 // Double-byte code pages (932 and others): a lead byte and the byte after it are one character.
 std::size_t ansi_char_length(std::string_view s, std::size_t i) {
@@ -180,74 +176,105 @@ ReadResult read_file(const std::string& path) {
     return result;
 }
 
-bool has_content(const std::string& path, const Pieces& content) {
-    Handle file(CreateFileW(system_path(path).c_str(), GENERIC_READ,
-                            FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
-                            OPEN_EXISTING, FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
-    LARGE_INTEGER size;
-    if (!file.valid() || !GetFileSizeEx(file.get(), &size) ||
-        static_cast<unsigned long long>(size.QuadPart) != total_size(content)) {
-        return false;
-    }
-    PieceCursor cursor(content);
-    std::string chunk(chunk_size, '\0');
-    while (true) {
-        DWORD n = 0;
-        if (!ReadFile(file.get(), &chunk[0], static_cast<DWORD>(chunk.size()), &n, nullptr)) {
-            return false;
-        }
-        if (n == 0) {
-            return !cursor.matches(std::string_view("x", 1));
-        }
-        if (!cursor.matches(std::string_view(chunk.data(), n))) {
-            return false;
-        }
-    }
+File::~File() {
+    std::string ignored;
+    close(ignored);
 }
 
-bool replace_file(const std::string& path, const Pieces& content, std::string& reason) {
-    const std::wstring target = system_path(path);
-    std::wstring temp;
-    HANDLE created = INVALID_HANDLE_VALUE;
-    for (int attempt = 0; created == INVALID_HANDLE_VALUE; ++attempt) {
-        temp = target + L".keltrop-" + std::to_wstring(GetCurrentProcessId()) + L"-" +
-               std::to_wstring(attempt) + L".tmp";
-        created = CreateFileW(temp.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
-                              FILE_ATTRIBUTE_NORMAL, nullptr);
-        const DWORD error = GetLastError();
-        if (created == INVALID_HANDLE_VALUE && (error != ERROR_FILE_EXISTS || attempt == 99)) {
-            reason = reason_of(error);
+File::File(File&& other) noexcept : handle_(other.handle_) { other.handle_ = -1; }
+
+File& File::operator=(File&& other) noexcept {
+    if (this != &other) {
+        std::string ignored;
+        close(ignored);
+        handle_ = other.handle_;
+        other.handle_ = -1;
+    }
+    return *this;
+}
+
+bool File::open_read(const std::string& path, std::string& reason) {
+    std::string ignored;
+    close(ignored);
+    const HANDLE h = CreateFileW(system_path(path).c_str(), GENERIC_READ,
+                                 FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                                 OPEN_EXISTING, FILE_FLAG_SEQUENTIAL_SCAN, nullptr);
+    if (h == INVALID_HANDLE_VALUE) {
+        reason = reason_of(GetLastError());
+        return false;
+    }
+    handle_ = reinterpret_cast<std::intptr_t>(h);
+    return true;
+}
+
+bool File::create_new(const std::string& path, bool& exists, std::string& reason) {
+    std::string ignored;
+    close(ignored);
+    const HANDLE h = CreateFileW(system_path(path).c_str(), GENERIC_WRITE, 0, nullptr,
+                                 CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
+    const DWORD error = GetLastError();
+    exists = h == INVALID_HANDLE_VALUE && error == ERROR_FILE_EXISTS;
+    if (h == INVALID_HANDLE_VALUE) {
+        reason = reason_of(error);
+        return false;
+    }
+    handle_ = reinterpret_cast<std::intptr_t>(h);
+    return true;
+}
+
+bool File::read(char* buffer, std::size_t n, std::size_t& got, std::string& reason) {
+    DWORD r = 0;
+    const DWORD want = n > 0x40000000 ? 0x40000000 : static_cast<DWORD>(n);
+    if (!ReadFile(reinterpret_cast<HANDLE>(handle_), buffer, want, &r, nullptr)) {
+        reason = reason_of(GetLastError());
+        return false;
+    }
+    got = r;
+    return true;
+}
+
+bool File::write_all(std::string_view data, std::string& reason) {
+    while (!data.empty()) {
+        const DWORD chunk = data.size() > 0x1000000 ? 0x1000000 : static_cast<DWORD>(data.size());
+        DWORD written = 0;
+        if (!WriteFile(reinterpret_cast<HANDLE>(handle_), data.data(), chunk, &written, nullptr)) {
+            reason = reason_of(GetLastError());
             return false;
         }
-    }
-    Handle file(created);
-    bool ok = true;
-    DWORD error = 0;
-    PieceCursor cursor(content);
-    std::string chunk;
-    while (ok && cursor.next(chunk, chunk_size)) {
-        DWORD written = 0;
-        if (!WriteFile(file.get(), chunk.data(), static_cast<DWORD>(chunk.size()), &written,
-                       nullptr) ||
-            written != chunk.size()) {
-            ok = false;
-            error = GetLastError();
+        if (written == 0) {
+            reason = "nothing could be written";
+            return false;
         }
+        data.remove_prefix(written);
     }
-    if (!file.close() && ok) {
-        ok = false;
-        error = GetLastError();
-    }
-    if (ok && !MoveFileExW(temp.c_str(), target.c_str(), MOVEFILE_REPLACE_EXISTING)) {
-        ok = false;
-        error = GetLastError();
-    }
-    if (!ok) {
-        DeleteFileW(temp.c_str());
-        reason = reason_of(error);
-    }
-    return ok;
+    return true;
 }
+
+bool File::close(std::string& reason) {
+    if (handle_ == -1) {
+        return true;
+    }
+    const HANDLE h = reinterpret_cast<HANDLE>(handle_);
+    handle_ = -1;
+    if (!CloseHandle(h)) {
+        reason = reason_of(GetLastError());
+        return false;
+    }
+    return true;
+}
+
+bool rename_over(const std::string& from, const std::string& to, std::string& reason) {
+    if (!MoveFileExW(system_path(from).c_str(), system_path(to).c_str(),
+                     MOVEFILE_REPLACE_EXISTING)) {
+        reason = reason_of(GetLastError());
+        return false;
+    }
+    return true;
+}
+
+void remove_file(const std::string& path) { DeleteFileW(system_path(path).c_str()); }
+
+unsigned long process_id() { return GetCurrentProcessId(); }
 
 bool same_file(const std::string& a, const std::string& b) {
     BY_HANDLE_FILE_INFORMATION info[2];

@@ -1,15 +1,17 @@
-// Builds the C++ header while the settings file is read: a first comment line naming the
-// settings file, an include guard, one namespace for the whole file with the sections nested in
-// it, and the constants in source order. Pure ASCII, '\n' line endings and no time stamp: the
-// same input gives the same bytes.
+// Builds the whole C++ header in memory while the settings file is read: a first comment line
+// naming the settings file, an include guard, one namespace for the whole file with the sections
+// nested in it, and the constants in source order. Pure ASCII, '\n' line endings and no time
+// stamp: the same input gives the same bytes.
 //
 // Each constant is spelt once, when it is read, into a chunked arena; a namespace keeps the list
-// of its pieces, so that a section given again adds to its own namespace. The header is then the
-// pieces in the order of the namespace tree, handed out as views without a further copy.
+// of its pieces, so that a section given again adds to its own namespace wherever it stands. The
+// header is then the pieces in the order of the namespace tree, handed out as views. (When no
+// section comes back after another has begun, HeaderStream writes the same bytes as they come,
+// without holding them.)
 #pragma once
 
 #include "big_block.h"
-#include "value.h"
+#include "header_builder.h"
 
 #include <cstdint>
 #include <string>
@@ -21,20 +23,15 @@ namespace keltrop {
 // The whole header as pieces of text, in order.
 using Pieces = std::vector<std::string_view>;
 
-class HeaderWriter {
+class HeaderWriter : public HeaderBuilder {
 public:
     // `source_name`: the settings file's base name; `stem`: that name without its extension.
     HeaderWriter(std::string_view source_name, std::string_view stem);
     HeaderWriter(const HeaderWriter&) = delete;
     HeaderWriter& operator=(const HeaderWriter&) = delete;
 
-    // The namespace of the whole file.
-    static constexpr std::uint32_t file_level = 0;
-
-    // A new namespace nested in `parent`, after what `parent` holds so far; returns its number.
-    std::uint32_t add_namespace(std::uint32_t parent, std::string_view identifier);
-    // A constant at the end of namespace `ns`.
-    void add_constant(std::uint32_t ns, std::string_view identifier, const Value& value);
+    std::uint32_t add_namespace(std::uint32_t parent, std::string_view identifier) override;
+    void add_constant(std::uint32_t ns, std::string_view identifier, const Value& value) override;
 
     // The header, valid as long as this writer.
     Pieces pieces() const;
@@ -51,7 +48,7 @@ private:
     struct Namespace {
         std::string_view open;  // "namespace X {\n", indented
         std::string_view close; // "}  // namespace X\n", indented
-        std::uint32_t depth; // indentation of what it holds, in steps of four blanks
+        std::uint32_t depth;    // indentation of what it holds
         std::uint32_t first;
         std::uint32_t last;
     };

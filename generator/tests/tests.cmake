@@ -35,7 +35,7 @@ set_tests_properties(generator.wine PROPERTIES TIMEOUT 600 LABELS e2e ENVIRONMEN
 # The fuzzer needs clang's libFuzzer: built by clang++ directly when the tree's compiler is not
 # clang. It fuzzes for 45 seconds from the committed seeds; what it finds goes to the build tree.
 set(keltrop_fuzz_sources ${keltrop_portable_sources})
-list(FILTER keltrop_fuzz_sources EXCLUDE REGEX "/(app|command_line)\\.cpp$")
+list(FILTER keltrop_fuzz_sources EXCLUDE REGEX "/(app|command_line|header_file)\\.cpp$")
 list(APPEND keltrop_fuzz_sources ${CMAKE_CURRENT_SOURCE_DIR}/fuzz/fuzz_generate.cpp)
 set(keltrop_fuzz_flags -std=c++17 -O1 -g -fsanitize=fuzzer,address,undefined
     -fno-sanitize-recover=all -Wall -Wextra -Werror)

@@ -1,6 +1,7 @@
 // Whole runs against real files in a fresh folder: what is written, what is left alone, and the
 // report and exit status of each outcome.
 #include "app.h"
+#include "generate.h"
 
 #include <gtest/gtest.h>
 
@@ -89,6 +90,40 @@ TEST_F(App, ChangedHeaderIsReplaced) {
     EXPECT_EQ(generate("app.ini").report, "app.ini -> app.h: 0 sections, 1 constant\n");
     EXPECT_NE(get("app.h").find("k = 2;"), std::string::npos);
     EXPECT_EQ(files(), (Names{"app.h", "app.ini"}));
+}
+
+TEST_F(App, SectionGivenAgainAfterOthers) {
+    // Written from memory rather than as it is read: the same bytes either way.
+    put("app.ini", "[A]\nx = 1\n[B]\ny = 2\n[A]\nz = 3\n");
+    EXPECT_EQ(generate("app.ini").report, "app.ini -> app.h: 2 sections, 3 constants\n");
+    EXPECT_EQ(get("app.h"), keltrop::generate(get("app.ini"), "app.ini").writer->text());
+    EXPECT_EQ(files(), (Names{"app.h", "app.ini"}));
+    EXPECT_EQ(generate("app.ini").report,
+              "app.ini -> app.h: 2 sections, 3 constants, unchanged\n");
+}
+
+TEST_F(App, OldHeaderLongerShorterOrDifferentLate) {
+    // Large enough for several chunks; each change leaves exactly the header of the new input.
+    std::string big;
+    for (int s = 0; s < 40; ++s) {
+        big += "[S" + std::to_string(s) + "]\n";
+        for (int k = 0; k < 2000; ++k) {
+            big += "k" + std::to_string(k) + " = " + std::to_string(s * k) + "\n";
+        }
+    }
+    const std::vector<std::string> inputs = {big, big + "[Z]\nz = 1\n", big, "k = 1\n", big,
+                                             big + "[S39]\nlast = 2\n", "x\n", big};
+    for (const std::string& input : inputs) {
+        put("app.ini", input);
+        const Outcome o = generate("app.ini");
+        if (input == "x\n") {
+            EXPECT_EQ(o.status, exit_input_errors);
+            continue;
+        }
+        EXPECT_EQ(o.status, exit_ok) << o.report;
+        EXPECT_EQ(get("app.h"), keltrop::generate(input, "app.ini").writer->text());
+        EXPECT_EQ(files(), (Names{"app.h", "app.ini"}));
+    }
 }
 
 TEST_F(App, InputErrorsLeaveTheGoodHeader) {
