@@ -24,8 +24,8 @@ namespace {
 // Compiles the header as a translation unit of its own, with warnings as errors.
 void compile_check(const std::string& header, bool has_64_bit) {
     const char* cxx = std::getenv("KELTROP_FUZZ_CXX");
-    const std::string command = std::string(cxx != nullptr ? cxx : "g++") + " -std=" +
-                                (has_64_bit ? "c++11" : "c++98") +
+    const std::string command = std::string(cxx != nullptr ? cxx : "g++") +
+                                " -std=" + (has_64_bit ? "c++11" : "c++98") +
                                 " -fsyntax-only -Wall -Wextra -pedantic -Werror -x c++ -";
     FILE* compiler = popen(command.c_str(), "w");
     if (compiler == nullptr) {
@@ -65,8 +65,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const keltrop::Generated g = keltrop::generate(input, "fuzz.ini");
     const std::string report =
         g.errors.empty()
-            ? keltrop::success_report("fuzz.ini", "fuzz.h", g.counts.sections,
-                                      g.counts.constants, false, keltrop::utf8_char_length)
+            ? keltrop::success_report("fuzz.ini", "fuzz.h", g.counts.sections, g.counts.constants,
+                                      false, keltrop::utf8_char_length)
             : keltrop::error_report("fuzz.ini", "fuzz.h", g.errors, keltrop::utf8_char_length);
     if (report.size() > 3000 || report.find('\n') > 200) {
         fail("the report is too long or its verdict is not first", report);

@@ -86,8 +86,7 @@ Outcome generate_file(const std::string& path) {
         return failure("cannot write " + shown_path(header_path) + ": " + reason);
     }
     return Outcome{exit_ok, success_report(parts.base, header, counts.sections, counts.constants,
-                                           result == HeaderFile::Result::Unchanged,
-                                           style.length)};
+                                           result == HeaderFile::Result::Unchanged, style.length)};
 }
 
 } // namespace
@@ -100,8 +99,9 @@ Outcome run(const std::vector<std::string>& args) {
     case Command::Version:
         return Outcome{exit_ok, "keltrop " KELTROP_VERSION "\n"};
     case Command::Usage:
-        return Outcome{exit_failure, failure_report(command.error) +
-                                         "usage: keltrop [--] SETTINGS (keltrop --help for more)\n"};
+        return Outcome{exit_failure,
+                       failure_report(command.error) +
+                           "usage: keltrop [--] SETTINGS (keltrop --help for more)\n"};
     case Command::Run:
         break;
     }

@@ -15,7 +15,9 @@ namespace {
 constexpr std::size_t huge_page = std::size_t(2) << 20;
 constexpr std::size_t mapped_from = 4 * huge_page; // smaller sizes come from the heap
 
-std::size_t mapped_size(std::size_t size) { return (size + huge_page - 1) / huge_page * huge_page; }
+std::size_t mapped_size(std::size_t size) {
+    return (size + huge_page - 1) / huge_page * huge_page;
+}
 #endif
 
 } // namespace
@@ -56,7 +58,9 @@ void big_deallocate(void* p, std::size_t size) noexcept {
 BigBlock::BigBlock(std::size_t size, bool zeroed)
     : data_(static_cast<char*>(big_allocate(size, zeroed))), size_(size) {}
 
-BigBlock::~BigBlock() { big_deallocate(data_, size_); }
+BigBlock::~BigBlock() {
+    big_deallocate(data_, size_);
+}
 
 BigBlock::BigBlock(BigBlock&& other) noexcept
     : data_(std::exchange(other.data_, nullptr)), size_(std::exchange(other.size_, 0)) {}

@@ -2,7 +2,9 @@
 
 namespace keltrop {
 
-std::size_t single_byte_char_length(std::string_view, std::size_t) { return 1; }
+std::size_t single_byte_char_length(std::string_view, std::size_t) {
+    return 1;
+}
 
 std::size_t utf8_char_length(std::string_view s, std::size_t i) {
     const unsigned char lead = static_cast<unsigned char>(s[i]);

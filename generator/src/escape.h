@@ -11,7 +11,9 @@
 namespace keltrop {
 
 // Room the spelling of `n` bytes can take at most.
-constexpr std::size_t max_escaped_size(std::size_t n) { return 4 * n; }
+constexpr std::size_t max_escaped_size(std::size_t n) {
+    return 4 * n;
+}
 
 // Writes the spelling at `out`, which has room for max_escaped_size(bytes.size()); returns the
 // end of what was written.

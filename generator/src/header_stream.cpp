@@ -52,8 +52,7 @@ std::uint32_t HeaderStream::add_namespace(std::uint32_t parent, std::string_view
     return index;
 }
 
-void HeaderStream::add_constant(std::uint32_t ns, std::string_view identifier,
-                                const Value& value) {
+void HeaderStream::add_constant(std::uint32_t ns, std::string_view identifier, const Value& value) {
     if (!enter(ns)) {
         return;
     }

@@ -37,7 +37,7 @@ public:
 
 private:
     struct Namespace {
-        std::string close; // its closing line
+        std::string close;   // its closing line
         std::uint32_t depth; // indentation of what it holds
         bool open;
     };

@@ -9,30 +9,23 @@ namespace {
 // Sorted, for binary search. C++20 keywords and alternative tokens, and the object-like macros
 // that g++, clang++ or MinGW predefine without a leading '_' (linux, unix, i386, WIN32, WINNT)
 // or that the C library defines in every program that includes it.
+// clang-format off
 const std::string_view avoided_names[] = {
-    "BUFSIZ",       "EOF",         "EXIT_FAILURE", "EXIT_SUCCESS",  "HUGE_VAL",
-    "INFINITY",     "NAN",         "NULL",         "RAND_MAX",      "WIN32",
-    "WINNT",        "alignas",     "alignof",      "and",           "and_eq",
-    "asm",          "auto",        "bitand",       "bitor",         "bool",
-    "break",        "case",        "catch",        "char",          "char16_t",
-    "char32_t",     "char8_t",     "class",        "co_await",      "co_return",
-    "co_yield",     "compl",       "concept",      "const",         "const_cast",
-    "consteval",    "constexpr",   "constinit",    "continue",      "decltype",
-    "default",      "delete",      "do",           "double",        "dynamic_cast",
-    "else",         "enum",        "errno",        "explicit",      "export",
-    "extern",       "false",       "float",        "for",           "friend",
-    "goto",         "i386",        "if",           "inline",        "int",
-    "linux",        "long",        "mutable",      "namespace",     "new",
-    "noexcept",     "not",         "not_eq",       "nullptr",       "operator",
-    "or",           "or_eq",       "private",      "protected",     "public",
-    "register",     "reinterpret_cast", "requires", "return",       "short",
-    "signed",       "sizeof",      "static",       "static_assert", "static_cast",
-    "stderr",       "stdin",       "stdout",       "struct",        "switch",
-    "template",     "this",        "thread_local", "throw",         "true",
-    "try",          "typedef",     "typeid",       "typename",      "union",
-    "unix",         "unsigned",    "using",        "virtual",       "void",
-    "volatile",     "wchar_t",     "while",        "xor",           "xor_eq",
+    "BUFSIZ", "EOF", "EXIT_FAILURE", "EXIT_SUCCESS", "HUGE_VAL", "INFINITY", "NAN", "NULL",
+    "RAND_MAX", "WIN32", "WINNT", "alignas", "alignof", "and", "and_eq", "asm", "auto", "bitand",
+    "bitor", "bool", "break", "case", "catch", "char", "char16_t", "char32_t", "char8_t", "class",
+    "co_await", "co_return", "co_yield", "compl", "concept", "const", "const_cast", "consteval",
+    "constexpr", "constinit", "continue", "decltype", "default", "delete", "do", "double",
+    "dynamic_cast", "else", "enum", "errno", "explicit", "export", "extern", "false", "float",
+    "for", "friend", "goto", "i386", "if", "inline", "int", "linux", "long", "mutable", "namespace",
+    "new", "noexcept", "not", "not_eq", "nullptr", "operator", "or", "or_eq", "private",
+    "protected", "public", "register", "reinterpret_cast", "requires", "return", "short", "signed",
+    "sizeof", "static", "static_assert", "static_cast", "stderr", "stdin", "stdout", "struct",
+    "switch", "template", "this", "thread_local", "throw", "true", "try", "typedef", "typeid",
+    "typename", "union", "unix", "unsigned", "using", "virtual", "void", "volatile", "wchar_t",
+    "while", "xor", "xor_eq",
 };
+// clang-format on
 
 // Namespaces at global scope that a program must not add to.
 const std::string_view avoided_global_names[] = {"posix", "std"};
@@ -57,10 +50,16 @@ struct IdentChars {
 };
 constexpr IdentChars ident_chars;
 
-bool is_ident_char(unsigned char b) { return ident_chars.of[b]; }
+bool is_ident_char(unsigned char b) {
+    return ident_chars.of[b];
+}
 
-bool is_digit(char c) { return c >= '0' && c <= '9'; }
-bool is_upper(char c) { return c >= 'A' && c <= 'Z'; }
+bool is_digit(char c) {
+    return c >= '0' && c <= '9';
+}
+bool is_upper(char c) {
+    return c >= 'A' && c <= 'Z';
+}
 
 void append_mapped(std::string& out, char c) {
     if (c == '_' && !out.empty() && out.back() == '_') {
@@ -86,7 +85,8 @@ std::string finish(std::string id, bool global) {
 } // namespace
 
 bool is_plain_identifier(std::string_view name) {
-    if (name.empty() || is_digit(name[0]) || (name[0] == '_' && name.size() > 1 && is_upper(name[1]))) {
+    if (name.empty() || is_digit(name[0]) ||
+        (name[0] == '_' && name.size() > 1 && is_upper(name[1]))) {
         return false;
     }
     char previous = 0;

@@ -1,12 +1,13 @@
 // Turns section and key names into C++ identifiers.
 //
 // ASCII letters, digits and '_' are kept; every other ASCII character becomes '_'; a run of '_'
-// becomes one '_' (so that no "__" appears); a name that starts with a digit gets a '_' in front and
-// one that starts with '_' and a capital letter an 'x'; a C++ keyword (C++20's list, alternative
-// tokens included) or a macro name that compilers or the C library define gets a '_' at its end.
-// A name with non-ASCII bytes is an error. The namespace made from the file's name follows the same
-// rules, except that each non-ASCII byte becomes 'x' and two hex digits, and that it is at global
-// scope, where a leading '_' is reserved too: there both a digit and '_' at the start get an 'x'.
+// becomes one '_' (so that no "__" appears); a name that starts with a digit gets a '_' in front
+// and one that starts with '_' and a capital letter an 'x'; a C++ keyword (C++20's list,
+// alternative tokens included) or a macro name that compilers or the C library define gets a '_' at
+// its end. A name with non-ASCII bytes is an error. The namespace made from the file's name follows
+// the same rules, except that each non-ASCII byte becomes 'x' and two hex digits, and that it is at
+// global scope, where a leading '_' is reserved too: there both a digit and '_' at the start get an
+// 'x'.
 #pragma once
 
 #include <string>

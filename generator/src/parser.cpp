@@ -14,7 +14,9 @@
 namespace keltrop {
 namespace {
 
-bool is_blank(char c) { return c == ' ' || c == '\t'; }
+bool is_blank(char c) {
+    return c == ' ' || c == '\t';
+}
 
 std::string_view trim(std::string_view s) {
     while (!s.empty() && is_blank(s.front())) {
@@ -26,7 +28,9 @@ std::string_view trim(std::string_view s) {
     return s;
 }
 
-std::string line_ref(std::size_t line) { return " at line " + std::to_string(line); }
+std::string line_ref(std::size_t line) {
+    return " at line " + std::to_string(line);
+}
 
 class Parser {
 public:
@@ -134,7 +138,8 @@ void Parser::section(std::string_view inner, std::size_t n) {
             return;
         }
         const std::uint32_t index = static_cast<std::uint32_t>(declared_.size());
-        const StoredName* other = table_.find_or_add(NameEntry{ns, index, id, part, static_cast<std::uint32_t>(n), true});
+        const StoredName* other =
+            table_.find_or_add(NameEntry{ns, index, id, part, static_cast<std::uint32_t>(n), true});
         if (other != nullptr) {
             if (!other->is_namespace() || other->name() != part) {
                 clash(n, "section", part, *other);
@@ -174,7 +179,8 @@ void Parser::key_value(std::string_view key, std::string_view text, std::size_t 
     if (!current_valid_) {
         return;
     }
-    const StoredName* other = table_.find_or_add(NameEntry{current_, 0, id, key, static_cast<std::uint32_t>(n), false});
+    const StoredName* other =
+        table_.find_or_add(NameEntry{current_, 0, id, key, static_cast<std::uint32_t>(n), false});
     if (other != nullptr) {
         if (!other->is_namespace() && other->name() == key) {
             diags_.add(n, "duplicate key " + quote(key) + " (first given" +
@@ -193,8 +199,8 @@ void Parser::key_value(std::string_view key, std::string_view text, std::size_t 
 
 void parse(std::string_view text, HeaderBuilder& writer, ParseCounts& counts,
            Diagnostics& diagnostics) {
-    if (text.size() >= 2 && ((text[0] == '\xFF' && text[1] == '\xFE') ||
-                             (text[0] == '\xFE' && text[1] == '\xFF'))) {
+    if (text.size() >= 2 &&
+        ((text[0] == '\xFF' && text[1] == '\xFE') || (text[0] == '\xFE' && text[1] == '\xFF'))) {
         diagnostics.add(0, "the file is UTF-16 text; save it as UTF-8 or in the system code page");
         return;
     }

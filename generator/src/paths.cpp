@@ -25,6 +25,8 @@ bool is_header_name(std::string_view base) {
            (base.back() == 'h' || base.back() == 'H');
 }
 
-std::string header_name(std::string_view base) { return std::string(stem_of(base)) + ".h"; }
+std::string header_name(std::string_view base) {
+    return std::string(stem_of(base)) + ".h";
+}
 
 } // namespace keltrop

@@ -10,8 +10,8 @@
 namespace keltrop {
 
 struct PathStyle {
-    bool windows;       // '\', '/' and ':' separate; otherwise only '/'
-    CharLength length;  // characters of the code page the path is in
+    bool windows;      // '\', '/' and ':' separate; otherwise only '/'
+    CharLength length; // characters of the code page the path is in
 };
 
 struct PathParts {

@@ -26,7 +26,7 @@ struct ReadResult {
     enum Status { Ok, IsFolder, Failed } status = Failed;
     BigBlock storage;
     std::string_view data; // the file's bytes, in `storage`
-    std::string reason; // Failed: the system's words
+    std::string reason;    // Failed: the system's words
 };
 
 // The whole content of a file.

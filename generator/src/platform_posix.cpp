@@ -10,7 +10,9 @@
 namespace keltrop::platform {
 namespace {
 
-std::string reason_of(int error) { return std::strerror(error); }
+std::string reason_of(int error) {
+    return std::strerror(error);
+}
 
 class Fd {
 public:
@@ -53,7 +55,9 @@ bool read_all(int fd, BigBlock& block, std::size_t& used) {
 
 } // namespace
 
-PathStyle path_style() { return PathStyle{false, utf8_char_length}; }
+PathStyle path_style() {
+    return PathStyle{false, utf8_char_length};
+}
 
 bool arguments(int argc, char** argv, std::vector<std::string>& args, std::string&) {
     args.assign(argv + (argc > 0 ? 1 : 0), argv + argc);
@@ -89,7 +93,9 @@ File::~File() {
     close(ignored);
 }
 
-File::File(File&& other) noexcept : handle_(other.handle_) { other.handle_ = -1; }
+File::File(File&& other) noexcept : handle_(other.handle_) {
+    other.handle_ = -1;
+}
 
 File& File::operator=(File&& other) noexcept {
     if (this != &other) {
@@ -176,15 +182,19 @@ bool rename_over(const std::string& from, const std::string& to, std::string& re
     return true;
 }
 
-void remove_file(const std::string& path) { ::unlink(path.c_str()); }
+void remove_file(const std::string& path) {
+    ::unlink(path.c_str());
+}
 
-unsigned long process_id() { return static_cast<unsigned long>(::getpid()); }
+unsigned long process_id() {
+    return static_cast<unsigned long>(::getpid());
+}
 
 bool same_file(const std::string& a, const std::string& b) {
     struct stat sa;
     struct stat sb;
-    return ::stat(a.c_str(), &sa) == 0 && ::stat(b.c_str(), &sb) == 0 &&
-           sa.st_dev == sb.st_dev && sa.st_ino == sb.st_ino;
+    return ::stat(a.c_str(), &sa) == 0 && ::stat(b.c_str(), &sb) == 0 && sa.st_dev == sb.st_dev &&
+           sa.st_ino == sb.st_ino;
 }
 
 std::string absolute_path(const std::string& path) {

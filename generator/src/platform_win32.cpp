@@ -105,7 +105,9 @@ private:
 
 } // namespace
 
-PathStyle path_style() { return PathStyle{true, ansi_char_length}; }
+PathStyle path_style() {
+    return PathStyle{true, ansi_char_length};
+}
 
 bool arguments(int, char**, std::vector<std::string>& args, std::string& error) {
     // From the UTF-16 command line: the C runtime's own split of the ANSI one can take the second
@@ -181,7 +183,9 @@ File::~File() {
     close(ignored);
 }
 
-File::File(File&& other) noexcept : handle_(other.handle_) { other.handle_ = -1; }
+File::File(File&& other) noexcept : handle_(other.handle_) {
+    other.handle_ = -1;
+}
 
 File& File::operator=(File&& other) noexcept {
     if (this != &other) {
@@ -210,8 +214,8 @@ bool File::open_read(const std::string& path, std::string& reason) {
 bool File::create_new(const std::string& path, bool& exists, std::string& reason) {
     std::string ignored;
     close(ignored);
-    const HANDLE h = CreateFileW(system_path(path).c_str(), GENERIC_WRITE, 0, nullptr,
-                                 CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
+    const HANDLE h = CreateFileW(system_path(path).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
+                                 FILE_ATTRIBUTE_NORMAL, nullptr);
     const DWORD error = GetLastError();
     exists = h == INVALID_HANDLE_VALUE && error == ERROR_FILE_EXISTS;
     if (h == INVALID_HANDLE_VALUE) {
@@ -272,9 +276,13 @@ bool rename_over(const std::string& from, const std::string& to, std::string& re
     return true;
 }
 
-void remove_file(const std::string& path) { DeleteFileW(system_path(path).c_str()); }
+void remove_file(const std::string& path) {
+    DeleteFileW(system_path(path).c_str());
+}
 
-unsigned long process_id() { return GetCurrentProcessId(); }
+unsigned long process_id() {
+    return GetCurrentProcessId();
+}
 
 bool same_file(const std::string& a, const std::string& b) {
     BY_HANDLE_FILE_INFORMATION info[2];

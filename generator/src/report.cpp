@@ -55,9 +55,9 @@ std::string shorten(std::string_view text, std::size_t max, CharLength length) {
 std::string success_report(std::string_view source, std::string_view header, std::size_t sections,
                            std::size_t constants, bool unchanged, CharLength length) {
     return shorten(source, max_shown_name, length) + " -> " +
-           shorten(header, max_shown_name, length) + ": " +
-           count(sections, "section", "sections") + ", " +
-           count(constants, "constant", "constants") + (unchanged ? ", unchanged" : "") + "\n";
+           shorten(header, max_shown_name, length) + ": " + count(sections, "section", "sections") +
+           ", " + count(constants, "constant", "constants") + (unchanged ? ", unchanged" : "") +
+           "\n";
 }
 
 std::string error_report(std::string_view source, std::string_view header,

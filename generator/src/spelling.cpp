@@ -106,8 +106,7 @@ std::string spell_epilogue(std::string_view stem) {
 }
 
 std::string spell_open(std::size_t depth, std::string_view identifier) {
-    return std::string(indent_width * depth, ' ') + "namespace " + std::string(identifier) +
-           " {\n";
+    return std::string(indent_width * depth, ' ') + "namespace " + std::string(identifier) + " {\n";
 }
 
 std::string spell_close(std::size_t depth, std::string_view identifier) {

@@ -23,7 +23,6 @@ std::string spell_close(std::size_t depth, std::string_view identifier);
 // Room the constant's line can take at most, and the line itself written at `out`; returns the
 // end of what was written.
 std::size_t max_constant_size(std::size_t depth, std::string_view identifier, const Value& value);
-char* spell_constant(char* out, std::size_t depth, std::string_view identifier,
-                     const Value& value);
+char* spell_constant(char* out, std::size_t depth, std::string_view identifier, const Value& value);
 
 } // namespace keltrop

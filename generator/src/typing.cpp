@@ -9,7 +9,9 @@
 namespace keltrop {
 namespace {
 
-bool is_digit(char c) { return c >= '0' && c <= '9'; }
+bool is_digit(char c) {
+    return c >= '0' && c <= '9';
+}
 
 int hex_digit(char c) {
     if (c >= '0' && c <= '9') {
@@ -128,7 +130,7 @@ Number decimal_floating(std::string_view s, Value& value) {
         ++i;
     }
     const std::size_t mantissa_start = i;
-    std::size_t int_digits = 0;   // without leading zeros
+    std::size_t int_digits = 0;    // without leading zeros
     std::size_t leading_zeros = 0; // zeros after the point before the first non-zero digit
     bool nonzero = false;
     bool any_digit = false;
@@ -220,9 +222,9 @@ bool type_value(std::string_view text, Value& value, std::string& error) {
         }
         value.kind = ValueKind::String;
         value.text = text.substr(1, last - 1);
-    } else if (text.empty() || !(is_digit(text[0]) || text[0] == '+' || text[0] == '-' ||
-                                 text[0] == '.' || text[0] == 't' || text[0] == 'T' ||
-                                 text[0] == 'f' || text[0] == 'F')) {
+    } else if (text.empty() ||
+               !(is_digit(text[0]) || text[0] == '+' || text[0] == '-' || text[0] == '.' ||
+                 text[0] == 't' || text[0] == 'T' || text[0] == 'f' || text[0] == 'F')) {
         value.kind = ValueKind::String;
         value.text = text;
     } else if (equals_ignoring_case(text, "true") || equals_ignoring_case(text, "false")) {

@@ -7,13 +7,13 @@
 namespace keltrop {
 
 enum class ValueKind : std::uint8_t {
-    String,   // const char* const
-    Bool,     // bool
-    Int,      // int: fits 32-bit signed
-    UInt,     // unsigned int: fits 32-bit unsigned only
-    Int64,    // long long
-    UInt64,   // unsigned long long: fits 64-bit unsigned only
-    Double,   // double
+    String, // const char* const
+    Bool,   // bool
+    Int,    // int: fits 32-bit signed
+    UInt,   // unsigned int: fits 32-bit unsigned only
+    Int64,  // long long
+    UInt64, // unsigned long long: fits 64-bit unsigned only
+    Double, // double
 };
 
 struct Value {

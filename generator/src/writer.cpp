@@ -66,14 +66,13 @@ std::uint32_t HeaderWriter::add_namespace(std::uint32_t parent, std::string_view
     return index;
 }
 
-void HeaderWriter::add_constant(std::uint32_t ns, std::string_view identifier,
-                                const Value& value) {
+void HeaderWriter::add_constant(std::uint32_t ns, std::string_view identifier, const Value& value) {
     const std::size_t depth = namespaces_[ns].depth;
     char* const start = room(max_constant_size(depth, identifier, value));
     char* const out = spell_constant(start, depth, identifier, value);
     free_ = out;
-    append_piece(ns, Piece{std::string_view(start, static_cast<std::size_t>(out - start)), none,
-                           none});
+    append_piece(ns,
+                 Piece{std::string_view(start, static_cast<std::size_t>(out - start)), none, none});
 }
 
 Pieces HeaderWriter::pieces() const {

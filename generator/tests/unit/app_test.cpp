@@ -98,8 +98,7 @@ TEST_F(App, SectionGivenAgainAfterOthers) {
     EXPECT_EQ(generate("app.ini").report, "app.ini -> app.h: 2 sections, 3 constants\n");
     EXPECT_EQ(get("app.h"), keltrop::generate(get("app.ini"), "app.ini").writer->text());
     EXPECT_EQ(files(), (Names{"app.h", "app.ini"}));
-    EXPECT_EQ(generate("app.ini").report,
-              "app.ini -> app.h: 2 sections, 3 constants, unchanged\n");
+    EXPECT_EQ(generate("app.ini").report, "app.ini -> app.h: 2 sections, 3 constants, unchanged\n");
 }
 
 TEST_F(App, OldHeaderLongerShorterOrDifferentLate) {
@@ -111,8 +110,8 @@ TEST_F(App, OldHeaderLongerShorterOrDifferentLate) {
             big += "k" + std::to_string(k) + " = " + std::to_string(s * k) + "\n";
         }
     }
-    const std::vector<std::string> inputs = {big, big + "[Z]\nz = 1\n", big, "k = 1\n", big,
-                                             big + "[S39]\nlast = 2\n", "x\n", big};
+    const std::vector<std::string> inputs = {big, big + "[Z]\nz = 1\n",      big,   "k = 1\n",
+                                             big, big + "[S39]\nlast = 2\n", "x\n", big};
     for (const std::string& input : inputs) {
         put("app.ini", input);
         const Outcome o = generate("app.ini");

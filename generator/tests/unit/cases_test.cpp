@@ -33,7 +33,9 @@ struct Case {
     const char* expected; // the header's body
 };
 
-void PrintTo(const Case& c, std::ostream* os) { *os << c.name; }
+void PrintTo(const Case& c, std::ostream* os) {
+    *os << c.name;
+}
 
 const Case accepted[] = {
     {"empty file", "", ""},
@@ -56,9 +58,10 @@ const Case accepted[] = {
     {"hex", "a = 0xFF00FF\nb = 0XffFFffFF\nc = 0x7FFFFFFF\nd = 0x80000000\n",
      "static const int a = 0xFF00FF;\nstatic const unsigned int b = 0xffFFffFFu;\n"
      "static const int c = 0x7FFFFFFF;\nstatic const unsigned int d = 0x80000000u;\n"},
-    {"64-bit", "a = 4294967296\nb = -2147483649\nc = 9223372036854775807\n"
-               "d = -9223372036854775808\ne = 18446744073709551615\nf = 0xFFFFFFFFFF\n"
-               "g = 0xFFFFFFFFFFFFFFFF\n",
+    {"64-bit",
+     "a = 4294967296\nb = -2147483649\nc = 9223372036854775807\n"
+     "d = -9223372036854775808\ne = 18446744073709551615\nf = 0xFFFFFFFFFF\n"
+     "g = 0xFFFFFFFFFFFFFFFF\n",
      "static const long long a = 4294967296LL;\nstatic const long long b = -2147483649LL;\n"
      "static const long long c = 9223372036854775807LL;\n"
      "static const long long d = (-9223372036854775807LL - 1);\n"
@@ -91,8 +94,13 @@ const Case accepted[] = {
     {"between the first and the last quote", "a = \"say \"hi\"\"\nb = x \"y\"\n",
      "static const char* const a = \"say \\\"hi\\\"\";\n"
      "static const char* const b = \"x \\\"y\\\"\";\n"},
-    {"backslashes stay bytes", "p = C:\\dir\\n\n", "static const char* const p = \"C:\\\\dir\\\\n\";\n"},
-    {"no trigraphs", "q = what?" "?!\nr = ?" "?" "?\n",
+    {"backslashes stay bytes", "p = C:\\dir\\n\n",
+     "static const char* const p = \"C:\\\\dir\\\\n\";\n"},
+    {"no trigraphs",
+     "q = what?"
+     "?!\nr = ?"
+     "?"
+     "?\n",
      "static const char* const q = \"what?\\?!\";\nstatic const char* const r = \"?\\?\\?\";\n"},
     {"non-ASCII bytes as octal", "u = caf\xC3\xA9\ns = \x83\x5C\nt = \x95\x5C\\\n",
      "static const char* const u = \"caf\\303\\251\";\n"
@@ -100,7 +108,10 @@ const Case accepted[] = {
      "static const char* const t = \"\\225\\\\\\\\\";\n"},
     {"control bytes as octal", "a = x\x01y\x7F\tz\n",
      "static const char* const a = \"x\\001y\\177\\011z\";\n"},
-    {"octal escapes take three digits", "a = \x01" "7\n", "static const char* const a = \"\\0017\";\n"},
+    {"octal escapes take three digits",
+     "a = \x01"
+     "7\n",
+     "static const char* const a = \"\\0017\";\n"},
     {"section", "[Window]\nWidth = 640\n",
      "namespace Window {\n    static const int Width = 640;\n}  // namespace Window\n"},
     {"blanks inside brackets", "[ Window ]\nw = 1\n[\tWindow . Main\t]\nv = 2\n",
@@ -130,8 +141,12 @@ const Case accepted[] = {
      "namespace namespace_ {\n    static const int k = 1;\n}  // namespace namespace_\n"},
     {"CRLF, CR and a last line without ending", "a = 1\r\nb = 2\rc = 3",
      "static const int a = 1;\nstatic const int b = 2;\nstatic const int c = 3;\n"},
-    {"UTF-8 BOM skipped", "\xEF\xBB\xBF" "a = 1\n", "static const int a = 1;\n"},
-    {"BOM only at the start", "a = \xEF\xBB\xBF\n", "static const char* const a = \"\\357\\273\\277\";\n"},
+    {"UTF-8 BOM skipped",
+     "\xEF\xBB\xBF"
+     "a = 1\n",
+     "static const int a = 1;\n"},
+    {"BOM only at the start", "a = \xEF\xBB\xBF\n",
+     "static const char* const a = \"\\357\\273\\277\";\n"},
 };
 
 class Accepted : public ::testing::TestWithParam<Case> {};
@@ -206,8 +221,9 @@ const Case rejected[] = {
      "t.ini: 1 error, t.h not written\n"
      "t.ini:1: error: section name \"\x95\x5C\" has non-ASCII bytes; use ASCII letters, digits "
      "and \"_\"\n"},
-    {"integer out of range", "a = 18446744073709551616\nb = -9223372036854775809\n"
-                             "c = 0x10000000000000000\n",
+    {"integer out of range",
+     "a = 18446744073709551616\nb = -9223372036854775809\n"
+     "c = 0x10000000000000000\n",
      "t.ini: 3 errors, t.h not written\n"
      "t.ini:1: error: integer \"18446744073709551616\" does not fit in 64 bits; put it in double "
      "quotes to make it a string\n"
@@ -228,16 +244,20 @@ const Case rejected[] = {
     {"text after the closing quote", "a = \"x\" y\n",
      "t.ini: 1 error, t.h not written\n"
      "t.ini:1: error: unexpected text after the closing double quote\n"},
-    {"UTF-16", "\xFF\xFE" "a\0", "t.ini: 1 error, t.h not written\n"
-                             "t.ini: error: the file is UTF-16 text; save it as UTF-8 or in the "
-                             "system code page\n"},
+    {"UTF-16",
+     "\xFF\xFE"
+     "a\0",
+     "t.ini: 1 error, t.h not written\n"
+     "t.ini: error: the file is UTF-16 text; save it as UTF-8 or in the "
+     "system code page\n"},
     {"keys of a broken section are not checked further", "[a..b]\nk = 1\nk = 2\nz = 1e999\n",
      "t.ini: 2 errors, t.h not written\n"
      "t.ini:1: error: empty part in section name \"a..b\"\n"
      "t.ini:4: error: number \"1e999\" is out of the range of double; put it in double quotes to "
      "make it a string\n"},
-    {"long names are cut in messages", "abcdefghijklmnopqrstuvwxyz0123456789 = 1\n"
-                                       "abcdefghijklmnopqrstuvwxyz0123456789 = 2\n",
+    {"long names are cut in messages",
+     "abcdefghijklmnopqrstuvwxyz0123456789 = 1\n"
+     "abcdefghijklmnopqrstuvwxyz0123456789 = 2\n",
      "t.ini: 1 error, t.h not written\n"
      "t.ini:2: error: duplicate key \"abcdefghijklmnopqrstuvwxyz012345...\" (first given at line "
      "1)\n"},
@@ -291,9 +311,8 @@ TEST(Errors, WorstCaseReportStaysSmall) {
     }
     const Generated g = generate(input, "t.ini");
     ASSERT_GT(g.errors.total(), 10u);
-    const std::string report = error_report(std::string(250, 'f') + ".ini",
-                                            std::string(250, 'f') + ".h", g.errors,
-                                            utf8_char_length);
+    const std::string report = error_report(
+        std::string(250, 'f') + ".ini", std::string(250, 'f') + ".h", g.errors, utf8_char_length);
     EXPECT_LT(report.size(), 2600u) << report;
     EXPECT_LT(report.find('\n'), 200u);
 }

@@ -38,9 +38,10 @@ TEST(Naming, NeverMakesReservedShapes) {
 }
 
 TEST(Naming, AvoidsKeywordsAlternativeTokensAndMacros) {
-    for (const char* k : {"class", "int", "co_await", "char8_t", "requires", "consteval",
-                          "constinit", "concept", "and", "or_eq", "xor", "compl", "not_eq",
-                          "NULL", "EOF", "errno", "stdin", "linux", "unix", "i386", "WIN32"}) {
+    for (const char* k :
+         {"class",   "int",   "co_await", "char8_t", "requires", "consteval", "constinit",
+          "concept", "and",   "or_eq",    "xor",     "compl",    "not_eq",    "NULL",
+          "EOF",     "errno", "stdin",    "linux",   "unix",     "i386",      "WIN32"}) {
         EXPECT_EQ(id(k), std::string(k) + "_") << k;
         EXPECT_FALSE(is_plain_identifier(k)) << k;
     }

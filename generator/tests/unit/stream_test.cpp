@@ -44,10 +44,11 @@ const char* const in_order_inputs[] = {
     "",
     "a = 1\n",
     "top = 1\n[S]\nk = \"v\"\n",
-    "[A]\nx = 1\n[A.B]\ny = 2\n[A]\nz = 3\n",        // back to a namespace still open
-    "[A.B.C]\nx = 1\n[A.B]\ny = 2\n[A.D]\n[E]\n",   // implicit parents, empty sections
+    "[A]\nx = 1\n[A.B]\ny = 2\n[A]\nz = 3\n",     // back to a namespace still open
+    "[A.B.C]\nx = 1\n[A.B]\ny = 2\n[A.D]\n[E]\n", // implicit parents, empty sections
     "[A]\n[B]\n[A]\n",                            // A again, but nothing added to it
-    "[W]\nclass = 1\n[W.x-y]\n1st = 2.5\nq = ?" "?=\n",
+    "[W]\nclass = 1\n[W.x-y]\n1st = 2.5\nq = ?"
+    "?=\n",
 };
 
 TEST(Stream, SameBytesAsInMemory) {
@@ -59,8 +60,8 @@ TEST(Stream, SameBytesAsInMemory) {
 }
 
 TEST(Stream, StopsWhenAClosedNamespaceGetsMore) {
-    for (const char* input : {"[A]\nx = 1\n[B]\n[A]\ny = 2\n", "[A]\n[B]\n[A.C]\n",
-                              "[A.B]\n[C]\n[A]\nk = 1\n"}) {
+    for (const char* input :
+         {"[A]\nx = 1\n[B]\n[A]\ny = 2\n", "[A]\n[B]\n[A.C]\n", "[A.B]\n[C]\n[A]\nk = 1\n"}) {
         EXPECT_FALSE(stream(input).in_order) << input;
     }
 }
