@@ -102,7 +102,8 @@ TEST_F(App, SectionGivenAgainAfterOthers) {
 }
 
 TEST_F(App, OldHeaderLongerShorterOrDifferentLate) {
-    // Large enough for several chunks; each change leaves exactly the header of the new input.
+    // Large enough for several chunks; each run leaves exactly the header of the last good input,
+    // also when an error comes only after megabytes of header went to the temporary file.
     std::string big;
     for (int s = 0; s < 40; ++s) {
         big += "[S" + std::to_string(s) + "]\n";
@@ -110,17 +111,21 @@ TEST_F(App, OldHeaderLongerShorterOrDifferentLate) {
             big += "k" + std::to_string(k) + " = " + std::to_string(s * k) + "\n";
         }
     }
-    const std::vector<std::string> inputs = {big, big + "[Z]\nz = 1\n",      big,   "k = 1\n",
-                                             big, big + "[S39]\nlast = 2\n", "x\n", big};
+    const std::string changed_first = "[S0]\nfirst = 1\n" + big.substr(5);
+    const std::vector<std::string> inputs = {
+        big,           big + "[Z]\nz = 1\n",  big,   "k = 1\n", big, big + "[S39]\nlast = 2\n",
+        changed_first, changed_first + "x\n", "x\n", big};
+    std::string good;
     for (const std::string& input : inputs) {
         put("app.ini", input);
         const Outcome o = generate("app.ini");
-        if (input == "x\n") {
+        if (input.size() >= 2 && input.compare(input.size() - 2, 2, "x\n") == 0) {
             EXPECT_EQ(o.status, exit_input_errors);
-            continue;
+        } else {
+            EXPECT_EQ(o.status, exit_ok) << o.report;
+            good = keltrop::generate(input, "app.ini").writer->text();
         }
-        EXPECT_EQ(o.status, exit_ok) << o.report;
-        EXPECT_EQ(get("app.h"), keltrop::generate(input, "app.ini").writer->text());
+        EXPECT_EQ(get("app.h"), good);
         EXPECT_EQ(files(), (Names{"app.h", "app.ini"}));
     }
 }
