@@ -50,8 +50,11 @@ def race(runs, entries):
 
 
 def build_inih_parser(work):
-    flags = subprocess.run(["pkg-config", "--cflags", "--libs", "inih"], check=True,
-                           capture_output=True, text=True).stdout.split()
+    try:
+        flags = subprocess.run(["pkg-config", "--cflags", "--libs", "inih"], check=True,
+                               capture_output=True, text=True).stdout.split()
+    except (OSError, subprocess.CalledProcessError):
+        flags = ["-linih"]  # libinih-dev without pkg-config
     program = work / "inih_parse"
     subprocess.run(["cc", "-O2", str(HERE / "inih_parse.c"), "-o", str(program), *flags],
                    check=True)
