@@ -25,6 +25,40 @@ std::string shown_path(const std::string& path) {
     return "\"" + shorten(platform::absolute_path(path), max_shown_path, style.length) + "\"";
 }
 
+// Reads the settings file and writes its header: as it is read, when the sections keep together
+// (the usual case), or else, when a namespace comes back after others, built whole in memory
+// first. With errors in the file nothing is written.
+HeaderFile::Result write_header(std::string_view input, std::string_view source,
+                                const std::string& header_path, ParseCounts& counts,
+                                Diagnostics& errors, std::string& reason) {
+    const std::string_view stem = stem_of(source);
+    {
+        HeaderFile out(header_path);
+        HeaderStream stream(source, stem, out);
+        parse(input, stream, counts, errors);
+        if (!errors.empty()) {
+            return HeaderFile::Result::Failed;
+        }
+        if (stream.in_order()) {
+            const HeaderFile::Result result =
+                stream.finish() ? out.commit() : HeaderFile::Result::Failed;
+            reason = out.reason();
+            return result;
+        }
+    } // what was sent is removed here
+    HeaderWriter writer(source, stem);
+    ParseCounts again;
+    Diagnostics none;
+    parse(input, writer, again, none);
+    HeaderFile out(header_path);
+    for (const std::string_view piece : writer.pieces()) {
+        out.write(piece);
+    }
+    const HeaderFile::Result result = out.commit();
+    reason = out.reason();
+    return result;
+}
+
 Outcome generate_file(const std::string& path) {
     const PathStyle style = platform::path_style();
     if (path.empty()) {
@@ -48,39 +82,13 @@ Outcome generate_file(const std::string& path) {
         return failure("refusing to write " + shown_path(header_path) +
                        ": it is the settings file itself");
     }
-    const std::string_view stem = stem_of(parts.base);
     ParseCounts counts;
     Diagnostics errors;
-    HeaderFile::Result result = HeaderFile::Result::Failed;
     std::string reason;
-    bool in_order = true;
-    {
-        // Written as it is read, when the sections keep together (the usual case)...
-        HeaderFile out(header_path);
-        HeaderStream stream(parts.base, stem, out);
-        parse(input.data, stream, counts, errors);
-        if (!errors.empty()) {
-            return Outcome{exit_input_errors,
-                           error_report(parts.base, header, errors, style.length)};
-        }
-        if (stream.finish()) {
-            result = out.commit();
-        }
-        in_order = stream.in_order();
-        reason = out.reason();
-    } // (what was not committed is removed here)
-    if (!in_order) {
-        // ...else, when a namespace comes back after others, built whole in memory first.
-        HeaderWriter writer(parts.base, stem);
-        ParseCounts again;
-        Diagnostics none;
-        parse(input.data, writer, again, none);
-        HeaderFile out(header_path);
-        for (const std::string_view piece : writer.pieces()) {
-            out.write(piece);
-        }
-        result = out.commit();
-        reason = out.reason();
+    const HeaderFile::Result result =
+        write_header(input.data, parts.base, header_path, counts, errors, reason);
+    if (!errors.empty()) {
+        return Outcome{exit_input_errors, error_report(parts.base, header, errors, style.length)};
     }
     if (result == HeaderFile::Result::Failed) {
         return failure("cannot write " + shown_path(header_path) + ": " + reason);
