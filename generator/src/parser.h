@@ -1,4 +1,4 @@
-// Reads a settings file into a Document:
+// Reads a settings file and hands its namespaces and constants to a header builder:
 // - blank lines and lines whose first non-blank character is ';' or '#' are ignored;
 // - "[Name]" starts a section, "[A.B]" a section B nested in A; a section given again adds to it;
 // - "key = value" defines a constant of the current section (of the file level before the first

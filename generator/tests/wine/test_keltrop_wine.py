@@ -16,6 +16,7 @@ from harness.wine import WineSession
 
 WIN32_BIN = Path(os.environ.get("KELTROP_WIN32_BIN", ""))
 EXE = WIN32_BIN / "keltrop.exe"
+NATIVE = Path(os.environ.get("KELTROP_NATIVE_BIN", "")) / "keltrop"
 MINGW = shutil.which("i686-w64-mingw32-g++")
 JA = "ja_JP.UTF-8"
 
@@ -165,6 +166,29 @@ def test_path_longer_than_260_characters(wine, exe, tmp_path):
     r = run(wine, exe, ini, cwd=tmp_path)
     assert r.stdout.endswith(b", unchanged\r\n")
     assert sorted(os.listdir(folder)) == ["deep settings.h", "deep settings.ini"]
+
+
+def test_same_bytes_as_the_native_build(wine, exe, tmp_path):
+    # Among them a file whose first section comes back after more than a megabyte of header:
+    # what went to the temporary file is dropped and the header is built in memory instead.
+    big = b"[A]\n" + b"".join(b"key%d = value %d\n" % (i, i) for i in range(60000))
+    inputs = {
+        "plain.ini": b"[Window]\r\nWidth = 640\r\nTitle = \"a \\ b\"\r\n",
+        "types.ini": b"i = -2147483648\nu = 0xFFFFFFFF\nl = 5000000000\nd = 1e-3\nb = TRUE\n",
+        "again.ini": big + b"[B]\nb = 1\n[A]\nlast = 2\n",
+    }
+    for name, text in inputs.items():
+        native = tmp_path / "native"
+        windows = tmp_path / "windows"
+        for folder in (native, windows):
+            folder.mkdir(exist_ok=True)
+            (folder / name).write_bytes(text)
+        subprocess.run([NATIVE, native / name], check=True, capture_output=True)
+        r = run(wine, exe, windows / name, cwd=tmp_path)
+        assert r.returncode == 0, r.stdout
+        header = Path(name).with_suffix(".h").name
+        assert (windows / header).read_bytes() == (native / header).read_bytes(), name
+        assert sorted(os.listdir(windows)) == sorted(os.listdir(native))
 
 
 def test_report_stays_small_with_many_errors(wine, exe, tmp_path):
