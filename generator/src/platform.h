@@ -36,9 +36,20 @@ ReadResult read_file(const std::string& path);
 class File {
 public:
     File() = default;
-    ~File();
-    File(File&& other) noexcept;
-    File& operator=(File&& other) noexcept;
+    ~File() {
+        std::string ignored;
+        close(ignored);
+    }
+    File(File&& other) noexcept : handle_(other.handle_) { other.handle_ = -1; }
+    File& operator=(File&& other) noexcept {
+        if (this != &other) {
+            std::string ignored;
+            close(ignored);
+            handle_ = other.handle_;
+            other.handle_ = -1;
+        }
+        return *this;
+    }
     File(const File&) = delete;
     File& operator=(const File&) = delete;
 

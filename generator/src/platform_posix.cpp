@@ -88,25 +88,6 @@ ReadResult read_file(const std::string& path) {
     return result;
 }
 
-File::~File() {
-    std::string ignored;
-    close(ignored);
-}
-
-File::File(File&& other) noexcept : handle_(other.handle_) {
-    other.handle_ = -1;
-}
-
-File& File::operator=(File&& other) noexcept {
-    if (this != &other) {
-        std::string ignored;
-        close(ignored);
-        handle_ = other.handle_;
-        other.handle_ = -1;
-    }
-    return *this;
-}
-
 bool File::open_read(const std::string& path, std::string& reason) {
     std::string ignored;
     close(ignored);
